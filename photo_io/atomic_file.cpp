@@ -1,0 +1,144 @@
+#include "photo_io/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include "imaging/error.h"
+
+namespace rumora {
+namespace {
+
+// Owns one POSIX file descriptor.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  // Closes now and reports the result, which on some file systems is where a write fails.
+  bool Close() { return ::close(std::exchange(fd_, -1)) == 0; }
+
+ private:
+  int fd_;
+};
+
+std::string Describe(const std::string& what, const std::string& path, int err) {
+  return what + ": " + path + " (" + std::strerror(err) + ")";
+}
+
+// The folder part of `path` for fsync after the rename; "." for a bare name.
+std::string ParentFolder(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+// Opens a fresh temporary file beside `path`. O_EXCL guarantees it is ours; the mode 0666 lets
+// the process umask decide the permissions, as for any newly created file.
+Fd CreateTemporary(const std::string& path, std::string& temp_path) {
+  static std::atomic<unsigned> counter{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp_path = path + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
+    Fd fd(::open(temp_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (fd.valid()) return fd;
+    if (errno != EEXIST) throw Error(Describe("ファイルを作成できません", path, errno));
+  }
+  throw Error(Describe("ファイルを作成できません", path, EEXIST));
+}
+
+bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+void WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+  std::string temp_path;
+  Fd fd = CreateTemporary(path, temp_path);
+  const auto fail = [&](int err) {
+    ::unlink(temp_path.c_str());
+    throw Error(Describe("ファイルに書き込めません", path, err));
+  };
+  if (!WriteAll(fd.get(), bytes)) fail(errno);
+  if (::fsync(fd.get()) != 0) fail(errno);
+  if (!fd.Close()) fail(errno);
+  if (::rename(temp_path.c_str(), path.c_str()) != 0) fail(errno);
+  // Make the rename itself durable; a failure here no longer endangers either file.
+  Fd folder(::open(ParentFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.valid()) ::fsync(folder.get());
+}
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t max_bytes) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) throw Error(Describe("ファイルを開けません", path, errno));
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0) throw Error(Describe("ファイルを読み込めません", path, errno));
+  if (S_ISDIR(info.st_mode)) throw Error(Describe("ファイルを読み込めません", path, EISDIR));
+  if (info.st_size > 0 && static_cast<std::uint64_t>(info.st_size) > max_bytes) {
+    throw Error("ファイルが大きすぎます: " + path);
+  }
+
+  // The size is only a hint: the file may change while it is read, and some files report 0.
+  // One byte beyond it lets the end of the file show without growing the buffer.
+  const std::size_t limit =
+      max_bytes == std::numeric_limits<std::size_t>::max() ? max_bytes : max_bytes + 1;
+  std::vector<std::uint8_t> bytes(std::min<std::size_t>(
+      info.st_size > 0 ? static_cast<std::size_t>(info.st_size) + 1 : 65536, limit));
+  std::size_t done = 0;
+  for (;;) {
+    if (done == bytes.size())
+      bytes.resize(std::min(done + std::max<std::size_t>(done, 65536), limit));
+    const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw Error(Describe("ファイルを読み込めません", path, errno));
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+    if (done > max_bytes) throw Error("ファイルが大きすぎます: " + path);
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+std::vector<std::uint8_t> ReadFileStart(const std::string& path, std::size_t count) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) throw Error(Describe("ファイルを開けません", path, errno));
+  std::vector<std::uint8_t> bytes(count);
+  std::size_t done = 0;
+  while (done < count) {
+    const ssize_t n = ::read(fd.get(), bytes.data() + done, count - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw Error(Describe("ファイルを読み込めません", path, errno));
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+}  // namespace rumora

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace rumora {
+
+// Creates or replaces the file at `path` with exactly `bytes`: the bytes go to a new file in the
+// same folder, are flushed to disk and the new file is renamed over the old one, so a reader
+// sees either the old or the new content, never a mix. Throws Error when the file cannot be
+// written; the temporary file is then removed and an existing file at `path` is left as it was.
+void WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// The whole content of the file at `path`. Throws Error when the file cannot be opened or read,
+// or when it holds more than `max_bytes` bytes.
+std::vector<std::uint8_t> ReadWholeFile(
+    const std::string& path, std::size_t max_bytes = std::numeric_limits<std::size_t>::max());
+
+// The first min(`count`, file size) bytes of the file at `path`. Throws Error when the file
+// cannot be opened or read.
+std::vector<std::uint8_t> ReadFileStart(const std::string& path, std::size_t count);
+
+}  // namespace rumora
