@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "imaging/bitmap.h"
+#include "imaging/image_view.h"
+#include "imaging/progress.h"
+#include "layout/frame_bounds.h"
+#include "layout/region_table.h"
+
+namespace rumora {
+
+struct PixelSize {
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const PixelSize&, const PixelSize&) = default;
+};
+
+struct PixelPoint {
+  int x = 0;
+  int y = 0;
+  friend bool operator==(const PixelPoint&, const PixelPoint&) = default;
+};
+
+// The scale from input-view pixels to working-bitmap pixels, one factor for both axes, taken
+// from the widths: workingWidth / inputViewWidth as a double (0 for a view without width).
+double TrimScale(int workingWidth, int inputViewWidth);
+
+// The framed rectangle of a frame, both edges inside: left, top, left + width - 1,
+// top + height - 1.
+Region FramedRectangle(const FrameBounds& frame);
+
+// The block of the source that a view rectangle (L, T, R, B, inclusive) maps to with scale s:
+// each edge Round(edge * s), the product formed in extended precision, halves to even.
+Region SourceBlock(std::int32_t L, std::int32_t T, std::int32_t R, std::int32_t B, double s);
+
+// Copies the source block of view rectangle (L, T, R, B) at scale s (see SourceBlock) into a
+// temporary bitmap and stretches it over the whole target view (StretchToView). Source pixels
+// outside the bitmap come out black; the block is never clamped. Progress: maximum = the block's
+// rows, minimum and position 0, then the row's index after each row; the caller puts it back
+// to 0. A block without pixels (a frame of no width or height) draws nothing. Throws Error when
+// the block is too large to hold.
+void CopyRegionScaled(const Bitmap& source, ImageView& target, std::int32_t L, std::int32_t T,
+                      std::int32_t R, std::int32_t B, double s, Progress& progress);
+
+// Copies the top-left part of the source view's picture, as large as the source control, into
+// the target view's picture with its top-left corner at (dx, dy). Reading beyond the source
+// picture gives black; what falls outside the target picture is dropped. Source and target are
+// meant to be different views. Cannot fail (beyond creating a missing picture).
+void PasteImageAt(ImageView& source, ImageView& target, int dx, int dy);
+
+// The size the scratch view takes for a trim into pane slot `paneIndex` of `layout`; none in
+// layout 0, where the block goes straight over the whole output. Throws Error for a layout
+// outside 0..6.
+std::optional<PixelSize> ScratchSize(int layout, int paneIndex);
+
+// The top-left corner of a pane in the output.
+PixelPoint PaneCorner(const RegionTable& table, int slot);
+
+// The trim's work on the pictures: the scratch view is set to 600x450 and its picture made, the
+// frame's block of `working` is copied at s = working width / input view width into the whole
+// output (layout 0) or into the scratch view at the pane's size and pasted at the pane's corner,
+// then the split lines are drawn (DrawSplitLines with `splitLinesTicked`). `setScratchSize`
+// sets the scratch view's control size. Hiding and showing the views and resetting the progress
+// bar are the caller's. Throws Error as CopyRegionScaled does.
+void TrimIntoOutput(const Bitmap& working, int inputViewWidth, const FrameBounds& frame,
+                    const LayoutState& state, const RegionTable& table, ImageView& output,
+                    ImageView& scratch, const std::function<void(int, int)>& setScratchSize,
+                    bool splitLinesTicked, Progress& progress);
+
+}  // namespace rumora
