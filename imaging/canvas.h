@@ -50,6 +50,7 @@ class Canvas {
   // Points the canvas at another bitmap; the drawing state is kept.
   void Bind(Bitmap* target) { target_ = target; }
   void SetTextRenderer(TextRenderer* renderer) { textRenderer_ = renderer; }
+  // The bitmap drawn into; throws Error when the canvas has none (so does every drawing call).
   Bitmap& Target() const;
 
   Pen pen;
@@ -61,7 +62,8 @@ class Canvas {
   void SetPixel(int x, int y, TColor colour);
 
   // Covers columns x1..x2-1 and rows y1..y2-1: interior in the brush colour (solid brush only),
-  // outline in the pen colour and mode. Clipped to the bitmap.
+  // outline in the pen colour and mode: a ring as thick as the pen, inside the covered area.
+  // Reversed corners are swapped; an empty rectangle draws nothing. Clipped to the bitmap.
   void Rectangle(int x1, int y1, int x2, int y2);
 
   void MoveTo(int x, int y);
@@ -76,7 +78,8 @@ class Canvas {
   void TextOut(int x, int y, const std::string& utf8Text);
 
   // Draws the whole `source` nearest-pixel stretched into columns x1..x2-1, rows y1..y2-1,
-  // clipped to the bitmap. An empty source draws nothing.
+  // clipped to the bitmap. An empty source, or a rectangle with x2 <= x1 or y2 <= y1, draws
+  // nothing. `source` may be the canvas's own bitmap.
   void StretchDraw(int x1, int y1, int x2, int y2, const Bitmap& source);
 
  private:
