@@ -36,8 +36,8 @@ class TextRenderer {
   virtual ~TextRenderer() = default;
   // Draws `utf8Text` with the top-left corner of its first character cell at (x, y). With a
   // solid brush the cells' background is filled with the brush colour first.
-  virtual void DrawText(Bitmap& target, int x, int y, const std::string& utf8Text,
-                        const Font& font, const Brush& brush) = 0;
+  virtual void DrawText(Bitmap& target, int x, int y, const std::string& utf8Text, const Font& font,
+                        const Brush& brush) = 0;
 };
 
 // Drawing state and operations on one bitmap: pen, brush, font and pen position, as a canvas
