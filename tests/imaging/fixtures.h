@@ -4,24 +4,12 @@
 
 #include "imaging/bitmap.h"
 #include "imaging/image_view.h"
+#include "imaging/scratch_image_view.h"
 
 namespace rumora::testing {
 
 // A view whose control size the test sets directly.
-class FixedView : public ImageView {
- public:
-  FixedView(int width, int height) : width_(width), height_(height) {}
-  int ControlWidth() const override { return width_; }
-  int ControlHeight() const override { return height_; }
-  void Resize(int width, int height) {
-    width_ = width;
-    height_ = height;
-  }
-
- private:
-  int width_;
-  int height_;
-};
+using FixedView = ScratchImageView;
 
 // Each pixel names its own position (up to 4095 x 4095): red = x low byte, green = y low
 // byte, blue = the high nibbles of x and y. A swapped axis or channel reads back as the wrong

@@ -196,7 +196,7 @@ TEST(ImageView, FirstCanvasUseMakesAWhitePictureOfTheControlSize) {
   EXPECT_EQ(view.Picture().Width(), 7);
   EXPECT_EQ(view.Picture().Height(), 4);
   EXPECT_EQ(view.Picture().Pixel(6, 3), clWhite);
-  view.Resize(30, 30);  // the picture keeps its size
+  view.SetControlSize(30, 30);  // the picture keeps its size
   view.GetCanvas().SetPixel(1, 1, clRed);
   EXPECT_EQ(view.Picture().Width(), 7);
   EXPECT_EQ(view.Picture().Pixel(1, 1), clRed);

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "imaging/image_view.h"
+
+namespace rumora {
+
+// An image control on the window: shows its picture unscaled from its top-left corner, clipped
+// to the control; where the picture does not reach, the parent's background shows through.
+class ImageViewWidget final : public QWidget, public ImageView {
+ public:
+  explicit ImageViewWidget(QWidget* parent);
+
+  int ControlWidth() const override { return width(); }
+  int ControlHeight() const override { return height(); }
+
+  // Mouse events in picture coordinates, raised as the window's handlers want them.
+  std::function<void(Qt::MouseButton, Qt::MouseButtons, Qt::KeyboardModifiers, int, int)>
+      OnMouseDown, OnMouseUp;
+  std::function<void(Qt::MouseButtons, Qt::KeyboardModifiers, int, int)> OnMouseMove;
+  std::function<void()> OnClick;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+}  // namespace rumora

@@ -1,0 +1,32 @@
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/qt_platform.h"
+#include "app/rumora_application.h"
+#include "app/tform1.h"
+
+namespace {
+
+bool HasDisplay() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!HasDisplay()) {
+    std::fputs("rumora: no display found; start it in a desktop session, or run: "
+               "xvfb-run -a ./build/app/rumora\n", stderr);
+    return 1;
+  }
+  rumora::RumoraApplication app(argc, argv);
+  rumora::QtPlatform platform;
+  app.SetPlatform(&platform);
+  rumora::TForm1 form(platform);
+  form.show();
+  return app.exec();
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace rumora {
+
+// What the window asks of the desktop: dialogs, message boxes, the shell's "open", the
+// executable's folder and pointer confinement. The program uses QtPlatform; tests script a fake.
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // A file-open dialog. `filterDescription`/`filterPattern` give the one filter ("jpg", "*.jpg"),
+  // matched without regard to case. Returns the chosen file's full path, or nothing if cancelled.
+  virtual std::optional<QString> GetOpenFileName(QWidget* owner, const QString& filterDescription,
+                                                 const QString& filterPattern,
+                                                 const QString& initialFolder) = 0;
+  // A file-save dialog with no overwrite prompt; as GetOpenFileName otherwise.
+  virtual std::optional<QString> GetSaveFileName(QWidget* owner, const QString& filterDescription,
+                                                 const QString& filterPattern,
+                                                 const QString& initialFolder) = 0;
+
+  // A modal warning box with the warning icon and the single button "はい(&Y)".
+  virtual void ShowWarning(QWidget* owner, const QString& caption, const QString& text) = 0;
+  // The application's error report: the error icon and one OK button.
+  virtual void ShowError(QWidget* owner, const QString& caption, const QString& text) = 0;
+
+  // The desktop shell's "open" on `file` (relative names resolve in `workingFolder`). Its result is
+  // not examined.
+  virtual void ShellOpen(QWidget* owner, const QString& file, const QString& workingFolder) = 0;
+
+  // The executable's folder with a trailing separator.
+  virtual QString ExecutableFolder() = 0;
+
+  // Confines the pointer to a screen rectangle (right and bottom exclusive) where the window
+  // system allows it; nothing releases it.
+  virtual void ClipCursor(const QRect* screenRect) = 0;
+};
+
+}  // namespace rumora

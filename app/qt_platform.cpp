@@ -1,0 +1,108 @@
+#include "app/qt_platform.h"
+
+#include <QApplication>
+#include <algorithm>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QStringList>
+#include <QUrl>
+
+namespace rumora {
+namespace {
+
+std::optional<QString> RunFileDialog(QWidget* owner, QFileDialog::AcceptMode mode,
+                                     const QString& filter, const QString& initialFolder) {
+  QFileDialog dialog(owner, QString(), initialFolder, filter);
+  dialog.setAcceptMode(mode);
+  dialog.setFileMode(QFileDialog::AnyFile);  // the toolkit's default: the name need not exist
+  // No overwrite question: saving replaces an existing file, as the user typed it.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
+  return QDir::toNativeSeparators(files.front());
+}
+
+}  // namespace
+
+QString CaseInsensitiveFilter(const QString& description, const QString& pattern) {
+  // Every upper/lower-case spelling of the pattern: 2^letters entries (3 letters for "*.jpg").
+  QStringList spellings{QString()};
+  for (const QChar c : pattern) {
+    QStringList next;
+    for (const QString& start : spellings) {
+      if (c.isLetter() && c.toLower() != c.toUpper()) {
+        next << start + c.toLower() << start + c.toUpper();
+      } else {
+        next << start + c;
+      }
+    }
+    spellings = next;
+  }
+  spellings.removeDuplicates();
+  return description + " (" + spellings.join(' ') + ")";
+}
+
+std::optional<QString> QtPlatform::GetOpenFileName(QWidget* owner, const QString& filterDescription,
+                                                   const QString& filterPattern,
+                                                   const QString& initialFolder) {
+  return RunFileDialog(owner, QFileDialog::AcceptOpen,
+                       CaseInsensitiveFilter(filterDescription, filterPattern), initialFolder);
+}
+
+std::optional<QString> QtPlatform::GetSaveFileName(QWidget* owner, const QString& filterDescription,
+                                                   const QString& filterPattern,
+                                                   const QString& initialFolder) {
+  return RunFileDialog(owner, QFileDialog::AcceptSave,
+                       CaseInsensitiveFilter(filterDescription, filterPattern), initialFolder);
+}
+
+void QtPlatform::ShowWarning(QWidget* owner, const QString& caption, const QString& text) {
+  QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::NoButton, owner);
+  box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+  box.exec();
+}
+
+void QtPlatform::ShowError(QWidget* owner, const QString& caption, const QString& text) {
+  QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, owner);
+  box.exec();
+}
+
+void QtPlatform::ShellOpen(QWidget*, const QString& file, const QString& workingFolder) {
+  const QString path = QDir::isAbsolutePath(file) ? file : QDir(workingFolder).filePath(file);
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::cleanPath(path)));
+}
+
+QString QtPlatform::ExecutableFolder() {
+  QString folder = QCoreApplication::applicationDirPath();
+  if (!folder.endsWith('/')) folder += '/';
+  return folder;
+}
+
+void QtPlatform::ClipCursor(const QRect* screenRect) {
+  if (screenRect) {
+    if (!confinement_) qApp->installEventFilter(this);
+    confinement_ = *screenRect;
+  } else if (confinement_) {
+    qApp->removeEventFilter(this);
+    confinement_.reset();
+  }
+}
+
+bool QtPlatform::eventFilter(QObject* watched, QEvent* event) {
+  if (confinement_ && event->type() == QEvent::MouseMove) {
+    const QPoint global = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+    const QRect& r = *confinement_;
+    const QPoint inside(std::clamp(global.x(), r.left(), r.left() + r.width() - 1),
+                        std::clamp(global.y(), r.top(), r.top() + r.height() - 1));
+    if (inside != global) QCursor::setPos(inside);
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace rumora

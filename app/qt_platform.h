@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QObject>
+#include <optional>
+
+#include "app/platform.h"
+
+namespace rumora {
+
+// The real desktop: Qt's file dialogs and message boxes, the desktop services' "open", and
+// pointer confinement by pulling the pointer back into the rectangle while it is set.
+class QtPlatform final : public QObject, public Platform {
+ public:
+  std::optional<QString> GetOpenFileName(QWidget* owner, const QString& filterDescription,
+                                         const QString& filterPattern,
+                                         const QString& initialFolder) override;
+  std::optional<QString> GetSaveFileName(QWidget* owner, const QString& filterDescription,
+                                         const QString& filterPattern,
+                                         const QString& initialFolder) override;
+  void ShowWarning(QWidget* owner, const QString& caption, const QString& text) override;
+  void ShowError(QWidget* owner, const QString& caption, const QString& text) override;
+  void ShellOpen(QWidget* owner, const QString& file, const QString& workingFolder) override;
+  QString ExecutableFolder() override;
+  void ClipCursor(const QRect* screenRect) override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  std::optional<QRect> confinement_;
+};
+
+// The dialog filter for one description and pattern, with every case of the pattern's letters
+// listed so that "photo.JPG" is offered under "*.jpg" on a case-sensitive file system.
+QString CaseInsensitiveFilter(const QString& description, const QString& pattern);
+
+}  // namespace rumora

@@ -1,0 +1,144 @@
+#include "app/tform1.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolButton>
+#include <type_traits>
+
+#include "app/handler_dispatch.h"
+#include "app/image_view_widget.h"
+#include "app/platform.h"
+#include "app/qt_progress.h"
+#include "imaging/error.h"
+#include "layout/sel_shape.h"
+
+namespace rumora {
+
+TForm1::TForm1(Platform& platform, QWidget* parent) : QWidget(parent), platform_(platform) {
+  CreateControls();
+  progress_ = std::make_unique<QtProgress>(ProgressBar1);
+  ConnectHandlers();
+  Run([this] { FormCreate(); });
+}
+
+TForm1::~TForm1() { FormDestroy(); }
+
+void TForm1::Run(const std::function<void()>& handler) {
+  RunHandler(platform_, this, handler);
+  // Handlers draw into the pictures directly; show what they drew.
+  for (ImageViewWidget* view : {Image1, Image2, gbImage}) view->update();
+}
+
+void TForm1::FormCreate() {
+  try {
+    ReadSettingsRecord();
+  } catch (const OperationAbandoned&) {
+    // The warning has been shown; go on with the record as it is (all zero), so that every
+    // piece of state below is still set up.
+  }
+  WorkingBitmap = Bitmap();
+  Layout.LayoutKind = 0;
+  Layout.PaneStep = 0;
+
+  Canvas& thumbnail = gbImage->GetCanvas();
+  thumbnail.pen.colour = clBlack;
+  thumbnail.Rectangle(0, 0, 120, 90);
+  thumbnail.TextOut(55, 35, "1");
+
+  Label4->setText(QStringLiteral("６００×４５０"));
+  Label4->adjustSize();
+  SpeedButton2->hide();
+  LogoBitmap = Bitmap::Filled(200, 200, clWhite);
+  OutputBackup = Bitmap::Filled(600, 600, clWhite);
+  SelShape2->hide();
+  ComboBox1->setCurrentIndex(0);
+  // Panel2 paints through an off-screen image, as every Qt widget does.
+  InitRegionTable(Regions);
+  Layout.PaneIndex = 1;
+  Layout.PaneStep = 0;
+  ViewToShow = 1;
+  UpdateViews();
+  FreeRotationDone = 0;
+}
+
+void TForm1::FormDestroy() {
+  WorkingBitmap = Bitmap();
+  LogoBitmap = Bitmap();
+  OutputBackup = Bitmap();
+}
+
+void TForm1::UpdateViews() {
+  const bool showInput = ViewToShow != 0;
+  Panel1->setVisible(!showInput);
+  Panel2->setVisible(showInput);
+  ViewToShow = showInput ? 0 : 1;
+  Image5->setVisible(showInput);
+  Image6->setVisible(!showInput);
+  GroupBox1->setVisible(!showInput);
+}
+
+void TForm1::inputimgClick() {
+  ViewToShow = 1;
+  UpdateViews();
+}
+
+void TForm1::outputimgClick() {
+  ViewToShow = 0;
+  UpdateViews();
+}
+
+void TForm1::Image8Click() { UpdateViews(); }
+
+void TForm1::Image10Click() {
+  const QString folder = platform_.ExecutableFolder();
+  platform_.ShellOpen(this, QStringLiteral("help/frame.htm"), folder);
+}
+
+QString TForm1::SettingsRecordPath() const {
+  return platform_.ExecutableFolder() + QString::fromUtf8(kSettingsFileName);
+}
+
+void TForm1::ReadSettingsRecord() {
+  const QString path = SettingsRecordPath();
+  try {
+    ReadSettingsRecordFile(QFile::encodeName(path).toStdString(), Settings);
+  } catch (const Error&) {
+    platform_.ShowWarning(this, QStringLiteral("警告"),
+                          QStringLiteral("設定ファイルを読み込めませんでした。\n%1\n\n"
+                                         "前回のフォルダとロゴの位置は使われません。")
+                              .arg(path));
+    throw OperationAbandoned();
+  }
+}
+
+void TForm1::WriteSettingsRecord() {
+  WriteSettingsRecordFile(QFile::encodeName(SettingsRecordPath()).toStdString(), Settings);
+}
+
+void TForm1::ConnectHandlers() {
+  inputimg->OnClick = [this] { Run([this] { inputimgClick(); }); };
+  outputimg->OnClick = [this] { Run([this] { outputimgClick(); }); };
+  Image8->OnClick = [this] { Run([this] { Image8Click(); }); };
+  Image10->OnClick = [this] { Run([this] { Image10Click(); }); };
+  const auto onClick = [this](auto* control, void (TForm1::*handler)()) {
+    connect(control, &std::remove_pointer_t<decltype(control)>::clicked, this,
+            [this, handler] { Run([this, handler] { (this->*handler)(); }); });
+  };
+  onClick(SpeedButton1, &TForm1::SpeedButton1Click);
+  onClick(SpeedButton2, &TForm1::SpeedButton2Click);
+  onClick(BitBtn2, &TForm1::BitBtn2Click);
+  onClick(BitBtn3, &TForm1::BitBtn3Click);
+  onClick(BitBtn1, &TForm1::BitBtn1Click);
+  // Ticking or clearing, by hand or by an operation, runs the click handler.
+  connect(CheckBox4, &QCheckBox::toggled, this, [this] { Run([this] { CheckBox4Click(); }); });
+  SelShape1->OnMouseMove = [this](TSelShape&, Qt::MouseButtons, Qt::KeyboardModifiers, int, int) {
+    Run([this] { SelShape1MouseMove(); });
+  };
+}
+
+}  // namespace rumora

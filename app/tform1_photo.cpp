@@ -1,0 +1,131 @@
+// Photo files: opening a JPEG photo into the working bitmap, saving the output picture.
+#include <QCheckBox>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include "app/busy_cursor.h"
+#include "app/image_view_widget.h"
+#include "app/input_panel_size.h"
+#include "app/platform.h"
+#include "app/tform1.h"
+#include "imaging/error.h"
+#include "layout/sel_shape.h"
+#include "photo_io/jpeg_reader.h"
+#include "photo_io/jpeg_writer.h"
+#include "photo_io/sjis_names.h"
+
+namespace rumora {
+namespace {
+
+std::string LocalPath(const QString& name) { return QFile::encodeName(name).toStdString(); }
+
+// A folder stored in the settings record as the dialog takes it. The 128-byte cut may have split
+// a double-byte character; what is left before it is still the folder's start.
+QString FolderForDialog(const std::string& cp932Folder) {
+  for (std::size_t cut = 0; cut <= 1 && cut < cp932Folder.size(); ++cut) {
+    if (auto utf8 = Cp932ToUtf8(cp932Folder.substr(0, cp932Folder.size() - cut))) {
+      return QString::fromStdString(*utf8);
+    }
+  }
+  return QString();
+}
+
+// The folder part of a chosen file name as the settings record keeps it, or nothing when the
+// name has a character that Shift-JIS cannot hold.
+std::optional<std::string> RecordedFolder(const QString& fileName) {
+  const auto cp932 = Utf8ToCp932(fileName.toStdString());
+  if (!cp932) return std::nullopt;
+  return CutToFolderCapacity(FolderPart(*cp932));
+}
+
+// The name with its extension made ".jpg": on the Shift-JIS bytes when the name has them, and
+// by the same rule on the characters otherwise.
+QString WithJpgExtension(const QString& fileName) {
+  if (const auto cp932 = Utf8ToCp932(fileName.toStdString())) {
+    if (const auto utf8 = Cp932ToUtf8(ForceJpgExtension(*cp932))) {
+      return QString::fromStdString(*utf8);
+    }
+  }
+  const qsizetype last = fileName.lastIndexOf(QRegularExpression(QStringLiteral("[.\\\\:/]")));
+  if (last >= 0 && fileName[last] == '.') return fileName.left(last) + ".jpg";
+  return fileName + ".jpg";
+}
+
+}  // namespace
+
+void TForm1::SizeInputPanel() {
+  const PanelSize size = InputPanelSize(WorkingBitmap.Width(), WorkingBitmap.Height());
+  Panel2->resize(size.width, size.height);
+  Image2->resize(size.width, size.height);
+}
+
+void TForm1::BitBtn2Click() {
+  if (!Settings.PhotoFolder().empty()) {
+    const QString folder = FolderForDialog(Settings.PhotoFolder());
+    if (!folder.isEmpty()) openDialogFolder_ = folder;
+  }
+  try {
+    if (const auto chosen =
+            platform_.GetOpenFileName(this, QStringLiteral("jpg"), QStringLiteral("*.jpg"),
+                                      openDialogFolder_)) {
+      BusyCursor busy;
+      JpegDecoder decoder;
+      decoder.Open(LocalPath(*chosen));
+      if (const auto folder = RecordedFolder(*chosen)) {
+        Settings.SetPhotoFolder(*folder);
+        try {
+          WriteSettingsRecord();
+        } catch (const Error&) {
+          // The photo still opens; only its folder is not kept for the next run.
+        }
+      }
+      Bitmap photo = decoder.Decode();
+      WorkingBitmap = std::move(photo);
+      SizeInputPanel();
+      StretchToView(WorkingBitmap, *Image2);
+    }
+  } catch (const std::exception&) {
+    return;  // nothing is said; what was done before the failure stands
+  }
+  ViewToShow = 1;
+  UpdateViews();
+  PlaceTrimFrame();
+  FreeRotationDone = 0;
+  CheckBox4->setChecked(false);
+}
+
+void TForm1::BitBtn1Click() {
+  if (!Settings.SaveFolder().empty()) {
+    const QString folder = FolderForDialog(Settings.SaveFolder());
+    if (!folder.isEmpty()) saveDialogFolder_ = folder;
+  }
+  try {
+    const auto chosen = platform_.GetSaveFileName(this, QStringLiteral("jpg"),
+                                                  QStringLiteral("*.jpg"), saveDialogFolder_);
+    if (!chosen) return;
+    BusyCursor busy;
+    const std::vector<std::uint8_t> jpeg = EncodeJpeg(Image1->Picture(), 90);
+    const QString fileName = WithJpgExtension(*chosen);
+    // Written beside the target and renamed over it only when complete: a failed save never
+    // destroys an existing file or leaves a partial one.
+    QSaveFile file(fileName);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(reinterpret_cast<const char*>(jpeg.data()),
+                   static_cast<qint64>(jpeg.size())) != static_cast<qint64>(jpeg.size()) ||
+        !file.commit()) {
+      return;
+    }
+    if (const auto folder = RecordedFolder(fileName)) {
+      Settings.SetSaveFolder(*folder);
+      WriteSettingsRecord();
+    }
+  } catch (const std::exception&) {
+    // As opening: the save ends where it failed, without a message.
+  }
+}
+
+void TForm1::CheckBox4Click() { SelShape1->setVisible(!CheckBox4->isChecked()); }
+
+}  // namespace rumora

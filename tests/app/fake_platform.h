@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+#include "app/platform.h"
+
+namespace rumora {
+
+// A scripted desktop: dialogs answer from queues, messages and shell calls are recorded.
+class FakePlatform final : public Platform {
+ public:
+  struct Message {
+    QString kind;  // "warning" or "error"
+    QString caption;
+    QString text;
+  };
+  struct DialogCall {
+    QString filterDescription;
+    QString filterPattern;
+    QString initialFolder;
+  };
+
+  QString executableFolder;
+  // Dialog answers in order; an empty name is a cancelled dialog, as is an unscripted one.
+  QStringList openAnswers;
+  QStringList saveAnswers;
+  std::vector<DialogCall> openCalls;
+  std::vector<DialogCall> saveCalls;
+  std::vector<Message> messages;
+  QStringList shellOpened;  // "file|workingFolder"
+  std::vector<std::optional<QRect>> clipCalls;
+
+  std::optional<QString> GetOpenFileName(QWidget*, const QString& description,
+                                         const QString& pattern,
+                                         const QString& initialFolder) override {
+    openCalls.push_back({description, pattern, initialFolder});
+    return Next(openAnswers);
+  }
+  std::optional<QString> GetSaveFileName(QWidget*, const QString& description,
+                                         const QString& pattern,
+                                         const QString& initialFolder) override {
+    saveCalls.push_back({description, pattern, initialFolder});
+    return Next(saveAnswers);
+  }
+  void ShowWarning(QWidget*, const QString& caption, const QString& text) override {
+    messages.push_back({"warning", caption, text});
+  }
+  void ShowError(QWidget*, const QString& caption, const QString& text) override {
+    messages.push_back({"error", caption, text});
+  }
+  void ShellOpen(QWidget*, const QString& file, const QString& workingFolder) override {
+    shellOpened << file + "|" + workingFolder;
+  }
+  QString ExecutableFolder() override { return executableFolder; }
+  void ClipCursor(const QRect* rect) override {
+    clipCalls.push_back(rect ? std::optional<QRect>(*rect) : std::nullopt);
+  }
+
+ private:
+  static std::optional<QString> Next(QStringList& answers) {
+    const QString answer = answers.isEmpty() ? QString() : answers.takeFirst();
+    if (answer.isEmpty()) return std::nullopt;
+    return answer;
+  }
+};
+
+}  // namespace rumora

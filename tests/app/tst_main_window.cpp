@@ -1,0 +1,202 @@
+// The main window as a user meets it: its start-up state, switching views, help, settings at
+// start-up and at close, and the error report.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/fonts.h"
+#include "app/handler_dispatch.h"
+#include "app/image_view_widget.h"
+#include "imaging/error.h"
+#include "layout/sel_shape.h"
+#include "tests/app/window_fixture.h"
+
+using namespace rumora;
+
+namespace {
+
+bool InputViewShown(const TForm1& f) {
+  return f.Panel2->isVisible() && !f.Panel1->isVisible() && f.Image5->isVisible() &&
+         !f.Image6->isVisible() && !f.GroupBox1->isVisible();
+}
+
+bool OutputViewShown(const TForm1& f) {
+  return f.Panel1->isVisible() && !f.Panel2->isVisible() && !f.Image5->isVisible() &&
+         f.Image6->isVisible() && f.GroupBox1->isVisible();
+}
+
+void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(5, 5)); }
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { InstallFontSubstitutions(); }
+
+  void startsWithTheInputViewAndItsControls() {
+    WindowFixture w;
+    TForm1& f = *w.form;
+    QVERIFY(w.platform.messages.empty());
+    QCOMPARE(f.windowTitle(), QStringLiteral("ルモラプロフェッショナル版"));
+    QVERIFY(InputViewShown(f));
+    QCOMPARE(f.ViewToShow, 0);
+    QVERIFY(!f.SpeedButton2->isVisible());
+    QVERIFY(!f.SelShape2->isVisible());
+    QVERIFY(f.SelShape1->isVisible());
+    QCOMPARE(f.SelShape1->geometry(), QRect(80, 72, 129, 97));
+    QCOMPARE(f.Label4->text(), QStringLiteral("６００×４５０"));
+    QCOMPARE(f.ComboBox1->currentText(), QStringLiteral("ファイル"));
+    QCOMPARE(f.Edit1->text(), QStringLiteral("10"));
+    QVERIFY(f.CheckBox3->isChecked());
+    QCOMPARE(f.ScrollBar2->value(), 50);
+    QCOMPARE(f.ScrollBar1->value(), 30);
+    QVERIFY(!f.ScrollBar1->isVisible() && !f.CheckBox1->isVisible());
+    QCOMPARE(f.ProgressBar1->maximum(), 100);
+
+    // The pictures: dark grey input, white output, empty photo, scratch bitmaps made.
+    QCOMPARE(f.Image2->Picture().Width(), 600);
+    QCOMPARE(f.Image2->Picture().Height(), 600);
+    QCOMPARE(f.Image2->Picture().Pixel(599, 599), RGB(87, 88, 93));
+    QCOMPARE(f.Image1->Picture().Width(), 600);
+    QCOMPARE(f.Image1->Picture().Height(), 450);
+    QCOMPARE(f.Image1->Picture().Pixel(300, 200), clWhite);
+    QVERIFY(f.WorkingBitmap.Empty());
+    QCOMPARE(f.LogoBitmap.Width(), 200);
+    QCOMPARE(f.OutputBackup.Height(), 600);
+    QCOMPARE(f.Layout.LayoutKind, 0);
+    QCOMPARE(f.Layout.PaneIndex, 1);
+    QCOMPARE(f.Layout.PaneStep, 0);
+    QCOMPARE(f.Regions[18], (Region{300, 225, 599, 449}));
+    QCOMPARE(f.FreeRotationDone, 0);
+  }
+
+  void drawsTheFirstThumbnailAsOneWhitePaneNumberedOne() {
+    WindowFixture w;
+    const Bitmap& thumb = w.form->gbImage->Picture();
+    QCOMPARE(thumb.Width(), 120);
+    QCOMPARE(thumb.Height(), 90);
+    for (int x = 0; x < 120; ++x) {
+      QCOMPARE(thumb.Pixel(x, 0), clBlack);
+      QCOMPARE(thumb.Pixel(x, 89), clBlack);
+    }
+    for (int y = 0; y < 90; ++y) {
+      QCOMPARE(thumb.Pixel(0, y), clBlack);
+      QCOMPARE(thumb.Pixel(119, y), clBlack);
+    }
+    QCOMPARE(thumb.Pixel(10, 10), clWhite);
+    QCOMPARE(thumb.Pixel(100, 80), clWhite);
+    int dark = 0;  // the digit "1" drawn at (55, 35)
+    for (int y = 35; y < 55; ++y)
+      for (int x = 55; x < 65; ++x) dark += thumb.Pixel(x, y) != clWhite;
+    QVERIFY(dark > 5);
+  }
+
+  void switchesViewsWithTheTabsAndTheOval() {
+    WindowFixture w;
+    TForm1& f = *w.form;
+    Click(f.inputimg);
+    QVERIFY(InputViewShown(f));
+    Click(f.Image8);
+    QVERIFY(OutputViewShown(f));
+    QCOMPARE(f.ViewToShow, 1);
+    Click(f.Image8);
+    QVERIFY(InputViewShown(f));
+    Click(f.outputimg);
+    QVERIFY(OutputViewShown(f));
+    Click(f.outputimg);
+    QVERIFY(OutputViewShown(f));
+    Click(f.inputimg);
+    QVERIFY(InputViewShown(f));
+  }
+
+  void opensTheHelpPageBesideTheExecutable() {
+    WindowFixture w;
+    Click(w.form->Image10);
+    QCOMPARE(w.platform.shellOpened,
+             QStringList{"help/frame.htm|" + w.platform.executableFolder});
+    QVERIFY(w.platform.messages.empty());
+    QVERIFY(InputViewShown(*w.form));  // no help folder here: nothing else changes
+    QVERIFY(w.form->SelShape1->isVisible());
+  }
+
+  void warnsAndStillStartsWhenTheSettingsFileIsMissing() {
+    WindowFixture w(/*withSettingsFile=*/false);
+    TForm1& f = *w.form;
+    QCOMPARE(w.platform.messages.size(), size_t{1});
+    QCOMPARE(w.platform.messages[0].kind, QStringLiteral("warning"));
+    QCOMPARE(w.platform.messages[0].caption, QStringLiteral("警告"));
+    QVERIFY(InputViewShown(f));
+    QCOMPARE(f.Regions[1], (Region{0, 0, 599, 449}));
+    QCOMPARE(f.OutputBackup.Width(), 600);
+    QCOMPARE(f.Layout.PaneIndex, 1);
+    QCOMPARE(f.Settings.PhotoFolder(), std::string());
+    QCOMPARE(f.gbImage->Picture().Pixel(0, 0), clBlack);
+    QVERIFY(!QFileInfo::exists(w.PathOf("rumora.dat")));  // nothing written at start-up
+  }
+
+  void loadsTheSettingsRecordAtStartUp() {
+    QByteArray bytes(736, '\0');
+    bytes[88] = 4;
+    bytes.replace(89, 4, "/ph/");
+    bytes[0] = '\x7f';
+    WindowFixture w(true, bytes);
+    QCOMPARE(w.form->Settings.PhotoFolder(), std::string("/ph/"));
+  }
+
+  void closingWritesNothing() {
+    QByteArray bytes(736, '\x11');
+    WindowFixture w(true, bytes);
+    const QDateTime before = QFileInfo(w.PathOf("rumora.dat")).lastModified();
+    w.form->close();
+    w.form.reset();
+    QCOMPARE(w.ReadFile("rumora.dat"), bytes);
+    QCOMPARE(QFileInfo(w.PathOf("rumora.dat")).lastModified(), before);
+    QCOMPARE(QDir(w.folder.path()).entryList(QDir::Files), QStringList{"rumora.dat"});
+  }
+
+  void showsAnEscapedFailureAsTheErrorReportAndGoesOn() {
+    WindowFixture w;
+    w.form->Run([] { throw Error("写真を読めません"); });
+    QCOMPARE(w.platform.messages.size(), size_t{1});
+    QCOMPARE(w.platform.messages[0].kind, QStringLiteral("error"));
+    QCOMPARE(w.platform.messages[0].caption, QStringLiteral("ルモラ"));
+    QCOMPARE(w.platform.messages[0].text, QStringLiteral("写真を読めません."));
+    w.form->Run([] { throw OperationAbandoned(); });  // silent
+    QCOMPARE(w.platform.messages.size(), size_t{1});
+    Click(w.form->Image8);  // the window still works
+    QVERIFY(OutputViewShown(*w.form));
+  }
+
+  void appendsAFullStopOnlyAfterCharactersThatSortAfterIt_data() {
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("letter") << "Disk full" << "Disk full.";
+    QTest::newRow("full stop") << "Done." << "Done.";
+    QTest::newRow("hyphen sorts before") << "a-" << "a-";
+    QTest::newRow("slash sorts after") << "a/" << "a/.";
+    QTest::newRow("japanese") << "失敗しました。" << "失敗しました。.";
+    QTest::newRow("empty") << "" << "";
+  }
+  void appendsAFullStopOnlyAfterCharactersThatSortAfterIt() {
+    QFETCH(QString, message);
+    QFETCH(QString, shown);
+    QCOMPARE(ErrorReportText(message), shown);
+  }
+
+  void leavesNoTopLevelWidgetBehind() {
+    { WindowFixture w; }
+    QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_main_window.moc"
