@@ -1,0 +1,30 @@
+#pragma once
+
+// The libjpeg error handling shared by the reader and the writer. Not for use outside photo_io.
+
+#include <csetjmp>
+#include <cstdio>
+// clang-format off
+#include <jpeglib.h>  // after <cstdio>: it uses FILE and size_t without declaring them
+// clang-format on
+
+namespace rumora::jpeg_detail {
+
+// An error in the library formats the library's message into `message` and long-jumps to the
+// guarded call that armed `jump`; nothing is printed and nothing exits. Warnings (damaged or
+// missing data the library can step over) are only counted in pub.num_warnings.
+//
+// Guarded calls follow one pattern: a small function whose locals are only C structs, pointers
+// and integers calls setjmp, then the library; the C++ caller turns a failure into an Error once
+// the C frames are gone, so no destructor is ever skipped by the jump.
+struct ErrorManager {
+  jpeg_error_mgr pub;  // first member: the library hands back a pointer to it
+  std::jmp_buf jump;
+  char message[JMSG_LENGTH_MAX];
+};
+
+// Fills `manager` with the library's defaults and our handlers; returns what to put in
+// cinfo.err before jpeg_create_*.
+jpeg_error_mgr* InstallErrorManager(ErrorManager& manager);
+
+}  // namespace rumora::jpeg_detail

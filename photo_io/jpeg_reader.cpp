@@ -1,0 +1,205 @@
+#include "photo_io/jpeg_reader.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "imaging/error.h"
+#include "photo_io/atomic_file.h"
+#include "photo_io/jpeg_error.h"
+
+namespace rumora {
+
+using jpeg_detail::ErrorManager;
+
+namespace {
+
+// Rows handed to the library per call; it fills as many as one pass gives it.
+constexpr int kRowsPerCall = 16;
+
+using CmykRowConverter = void (*)(const JSAMPLE* cmyk, std::uint8_t* bgr, JDIMENSION width);
+
+// Adobe files store CMYK inverted (0 = full ink), so the ink-free amount is the stored value.
+void ConvertInvertedCmyk(const JSAMPLE* cmyk, std::uint8_t* bgr, JDIMENSION width) {
+  for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+    const unsigned k = cmyk[3];
+    // v * k / 255 rounded; an exact half cannot occur since 255 is odd.
+    bgr[0] = static_cast<std::uint8_t>((cmyk[2] * k + 127) / 255);
+    bgr[1] = static_cast<std::uint8_t>((cmyk[1] * k + 127) / 255);
+    bgr[2] = static_cast<std::uint8_t>((cmyk[0] * k + 127) / 255);
+  }
+}
+
+void ConvertPlainCmyk(const JSAMPLE* cmyk, std::uint8_t* bgr, JDIMENSION width) {
+  for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+    const unsigned k = 255u - cmyk[3];
+    bgr[0] = static_cast<std::uint8_t>(((255u - cmyk[2]) * k + 127) / 255);
+    bgr[1] = static_cast<std::uint8_t>(((255u - cmyk[1]) * k + 127) / 255);
+    bgr[2] = static_cast<std::uint8_t>(((255u - cmyk[0]) * k + 127) / 255);
+  }
+}
+
+// The guarded library calls (see jpeg_error.h). Each returns false after a library error, whose
+// text is then in the error manager.
+
+bool GuardedCreate(jpeg_decompress_struct* cinfo, ErrorManager* errors) {
+  cinfo->err = jpeg_detail::InstallErrorManager(*errors);
+  if (setjmp(errors->jump)) return false;
+  jpeg_create_decompress(cinfo);
+  return true;
+}
+
+bool GuardedReadHeader(jpeg_decompress_struct* cinfo, const unsigned char* data,
+                       unsigned long size) {
+  auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
+  if (setjmp(errors->jump)) return false;
+  jpeg_mem_src(cinfo, data, size);
+  jpeg_read_header(cinfo, TRUE);
+  return true;
+}
+
+// Decodes into `height` rows of `stride` bytes from `pixels`. With a converter the library
+// delivers CMYK rows into `scratch` (kRowsPerCall rows of width * 4 bytes), converted from there.
+bool GuardedDecode(jpeg_decompress_struct* cinfo, std::uint8_t* pixels, std::size_t stride,
+                   CmykRowConverter convert, JSAMPLE* scratch) {
+  auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
+  if (setjmp(errors->jump)) return false;
+  jpeg_start_decompress(cinfo);
+  const JDIMENSION width = cinfo->output_width;
+  // The rows were sized from the header; never let the library write past them.
+  if (width != cinfo->image_width || cinfo->output_height != cinfo->image_height ||
+      cinfo->output_components != (convert ? 4 : 3)) {
+    std::snprintf(errors->message, sizeof errors->message, "unexpected output layout");
+    return false;
+  }
+  const std::size_t scratch_stride = std::size_t{width} * 4;
+  JSAMPROW rows[kRowsPerCall];
+  while (cinfo->output_scanline < cinfo->output_height) {
+    const JDIMENSION first = cinfo->output_scanline;
+    const JDIMENSION count =
+        std::min<JDIMENSION>(kRowsPerCall, cinfo->output_height - cinfo->output_scanline);
+    for (JDIMENSION i = 0; i < count; ++i) {
+      rows[i] = convert ? scratch + i * scratch_stride : pixels + (first + i) * stride;
+    }
+    const JDIMENSION got = jpeg_read_scanlines(cinfo, rows, count);
+    if (convert) {
+      for (JDIMENSION i = 0; i < got; ++i) convert(rows[i], pixels + (first + i) * stride, width);
+    }
+  }
+  // The rest of the file after the last row is not read: trailing damage cannot spoil a photo
+  // that decoded whole. jpeg_destroy_decompress releases everything.
+  return true;
+}
+
+std::string LibraryMessage(const ErrorManager& errors) { return std::string(errors.message); }
+
+// The fewest coded bits any complete Huffman-coded file of this header can hold: each block of
+// each component gets at least a one-bit DC code in its first scan. Arithmetic coding has no
+// such floor.
+std::int64_t MinimumHuffmanBits(const jpeg_decompress_struct& cinfo) {
+  std::int64_t blocks = 0;
+  for (int c = 0; c < cinfo.num_components; ++c) {
+    const jpeg_component_info& component = cinfo.comp_info[c];
+    blocks += std::int64_t{component.width_in_blocks} * component.height_in_blocks;
+  }
+  return blocks;
+}
+
+}  // namespace
+
+struct JpegDecoder::Session {
+  ErrorManager errors{};
+  jpeg_decompress_struct cinfo{};
+  bool created = false;
+  std::vector<std::uint8_t> owned;  // the file, when the decoder read it
+  std::span<const std::uint8_t> data;
+
+  Session() = default;
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+  ~Session() {
+    if (created) jpeg_destroy_decompress(&cinfo);
+  }
+};
+
+JpegDecoder::JpegDecoder() = default;
+JpegDecoder::~JpegDecoder() = default;
+
+void JpegDecoder::Open(const std::string& path) {
+  session_.reset();
+  auto session = std::make_unique<Session>();
+  session->owned = ReadWholeFile(path, kMaxJpegFileBytes);
+  session->data = session->owned;
+  Start(std::move(session));
+}
+
+void JpegDecoder::OpenMemory(std::span<const std::uint8_t> bytes) {
+  session_.reset();
+  auto session = std::make_unique<Session>();
+  session->data = bytes;
+  Start(std::move(session));
+}
+
+void JpegDecoder::Start(std::unique_ptr<Session> session) {
+  if (session->data.empty()) throw Error("JPEG ファイルが空です");
+  jpeg_decompress_struct* cinfo = &session->cinfo;
+  if (!GuardedCreate(cinfo, &session->errors)) {
+    throw Error("JPEG デコーダを準備できません: " + LibraryMessage(session->errors));
+  }
+  session->created = true;
+  if (!GuardedReadHeader(cinfo, session->data.data(), session->data.size())) {
+    throw Error("JPEG ファイルを読み込めません: " + LibraryMessage(session->errors));
+  }
+
+  // Refuse before anything large is allocated: a few bytes of header can claim any size.
+  const std::int64_t width = cinfo->image_width;
+  const std::int64_t height = cinfo->image_height;
+  if (width <= 0 || height <= 0 || width * height > kMaxPhotoPixels) {
+    throw Error("写真が大きすぎます (" + std::to_string(width) + "×" + std::to_string(height) +
+                ")");
+  }
+  if (!cinfo->arith_code &&
+      static_cast<std::int64_t>(session->data.size()) * 8 < MinimumHuffmanBits(*cinfo)) {
+    throw Error("JPEG ファイルのデータが写真の大きさ (" + std::to_string(width) + "×" +
+                std::to_string(height) + ") に足りません");
+  }
+
+  // Library defaults stand except the output: our byte order straight into the bitmap rows, or
+  // raw CMYK that only we can turn into RGB.
+  const bool cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
+  cinfo->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+  session_ = std::move(session);
+}
+
+int JpegDecoder::Width() const {
+  return session_ ? static_cast<int>(session_->cinfo.image_width) : 0;
+}
+
+int JpegDecoder::Height() const {
+  return session_ ? static_cast<int>(session_->cinfo.image_height) : 0;
+}
+
+Bitmap JpegDecoder::Decode() {
+  if (!session_) throw Error("JPEG ファイルが開かれていません");
+  const std::unique_ptr<Session> session = std::move(session_);  // closed whatever happens
+  jpeg_decompress_struct* cinfo = &session->cinfo;
+
+  Bitmap bitmap(static_cast<int>(cinfo->image_width), static_cast<int>(cinfo->image_height));
+  CmykRowConverter convert = nullptr;
+  std::vector<JSAMPLE> scratch;
+  if (cinfo->out_color_space == JCS_CMYK) {
+    convert = cinfo->saw_Adobe_marker ? ConvertInvertedCmyk : ConvertPlainCmyk;
+    scratch.resize(std::size_t{cinfo->image_width} * 4 * kRowsPerCall);
+  }
+  if (!GuardedDecode(cinfo, bitmap.Data(), bitmap.Stride(), convert, scratch.data())) {
+    throw Error("JPEG ファイルを展開できません: " + LibraryMessage(session->errors));
+  }
+  return bitmap;
+}
+
+Bitmap DecodeJpeg(std::span<const std::uint8_t> bytes) {
+  JpegDecoder decoder;
+  decoder.OpenMemory(bytes);
+  return decoder.Decode();
+}
+
+}  // namespace rumora

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "imaging/bitmap.h"
+
+namespace rumora {
+
+// The largest photo opened, in pixels (20000 x 20000). Opening needs the photo's 24-bit bitmap
+// plus, for a progressive file, the library's coefficient store (up to twice as much again);
+// at this size that is still a few gigabytes at most.
+inline constexpr std::int64_t kMaxPhotoPixels = 400'000'000;
+// The largest JPEG file read.
+inline constexpr std::size_t kMaxJpegFileBytes = std::size_t{1} << 30;
+
+// Decodes one JPEG photo in two steps: Open reads the file and its header, Decode produces the
+// pixels. Decoding uses the library's default choices (accurate integer DCT, smooth chroma
+// upsampling, block smoothing of progressive files); greyscale photos give three equal
+// channels, CMYK photos are converted to RGB. Damaged or missing image data the library can
+// step over is filled in the library's way rather than refused.
+class JpegDecoder {
+ public:
+  JpegDecoder();
+  ~JpegDecoder();
+  JpegDecoder(const JpegDecoder&) = delete;
+  JpegDecoder& operator=(const JpegDecoder&) = delete;
+
+  // Reads the whole file at `path` into memory and parses the JPEG header. Throws Error when the
+  // file cannot be read, is not a JPEG file the decoder supports (12-bit samples, for one), or
+  // claims a size too large to open or more pixels than its data could code.
+  void Open(const std::string& path);
+  // As Open, over bytes already in memory; they must outlive the decoder.
+  void OpenMemory(std::span<const std::uint8_t> bytes);
+
+  // The photo's size as read from the header; 0 before a successful Open.
+  int Width() const;
+  int Height() const;
+
+  // Decodes the opened photo at full size. Throws Error when nothing is open or decoding fails;
+  // either way the decoder is then closed.
+  Bitmap Decode();
+
+ private:
+  struct Session;
+  void Start(std::unique_ptr<Session> session);
+
+  std::unique_ptr<Session> session_;
+};
+
+// Decodes a whole JPEG file held in memory; throws Error as Open and Decode do.
+Bitmap DecodeJpeg(std::span<const std::uint8_t> bytes);
+
+}  // namespace rumora
