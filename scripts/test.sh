@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test; then builds and runs them all again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, failing on any report.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+export QT_QPA_PLATFORM=offscreen
+
+"$root/scripts/setup.sh" "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ctest --test-dir "$root/build" --output-on-failure
+
+"$root/scripts/setup.sh" "$root/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DRUMORA_SANITIZE=ON
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
+ctest --test-dir "$root/build-sanitize" --output-on-failure
