@@ -3,13 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "imaging/colour.h"
+#include "imaging/scratch_image_view.h"
 #include "layout/trim_frame.h"
-#include "test_view.h"
 
 namespace rumora {
 namespace {
-
-using testing::TestView;
 
 // A colour that names its position, so a wrong row or column shows.
 TColor PositionColour(int x, int y) { return RGB(x, y, (x >> 8) | (y >> 8) << 4); }
@@ -51,7 +49,7 @@ TEST(CopyRegionScaled, PhotoOfThreeThousandInAViewSixHundredTwoWide) {
 
   // A view the block's own size receives the block one to one.
   const Bitmap photo = PositionPhoto(3000, 2000);
-  TestView view(2084, 1560);
+  ScratchImageView view(2084, 1560);
   RecordingProgress progress;
   CopyRegionScaled(photo, view, 10, 20, 428, 333, s, progress);
   const Bitmap& out = view.Picture();
@@ -75,7 +73,7 @@ TEST(CopyRegionScaled, ProductsAreExtendedThenRoundedHalfToEven) {
 
 TEST(CopyRegionScaled, PixelsBeyondThePhotoComeOutBlack) {
   const Bitmap photo = PositionPhoto(100, 80);
-  TestView view(20, 20);
+  ScratchImageView view(20, 20);
   NoProgress progress;
   CopyRegionScaled(photo, view, 90, 70, 109, 89, 1.0, progress);
   const Bitmap& out = view.Picture();
@@ -85,7 +83,7 @@ TEST(CopyRegionScaled, PixelsBeyondThePhotoComeOutBlack) {
   EXPECT_TRUE(AllPixels(out, 0, 10, 20, 20, clBlack));
 
   // Beyond the left and top edges as well.
-  TestView before(10, 10);
+  ScratchImageView before(10, 10);
   CopyRegionScaled(photo, before, -5, -5, 4, 4, 1.0, progress);
   EXPECT_TRUE(AllPixels(before.Picture(), 0, 0, 10, 5, clBlack));
   EXPECT_TRUE(AllPixels(before.Picture(), 0, 5, 5, 10, clBlack));
@@ -95,7 +93,7 @@ TEST(CopyRegionScaled, PixelsBeyondThePhotoComeOutBlack) {
 
 TEST(CopyRegionScaled, BeforeAnyPhotoThePaneTurnsBlack) {
   const Bitmap empty;
-  TestView view(300, 225);
+  ScratchImageView view(300, 225);
   NoProgress progress;
   CopyRegionScaled(empty, view, 0, 0, 208, 156, TrimScale(0, 602), progress);
   EXPECT_TRUE(AllPixels(view.Picture(), 0, 0, 300, 225, clBlack));
@@ -103,7 +101,7 @@ TEST(CopyRegionScaled, BeforeAnyPhotoThePaneTurnsBlack) {
 
 TEST(CopyRegionScaled, SmallFrameIsMagnifiedOverTheWholeView) {
   const Bitmap photo = Bitmap::Filled(50, 50, clRed);
-  TestView view(300, 225);
+  ScratchImageView view(300, 225);
   NoProgress progress;
   CopyRegionScaled(photo, view, 10, 10, 13, 12, 1.0, progress);
   EXPECT_TRUE(AllPixels(view.Picture(), 0, 0, 300, 225, clRed));
@@ -111,7 +109,7 @@ TEST(CopyRegionScaled, SmallFrameIsMagnifiedOverTheWholeView) {
 
 TEST(CopyRegionScaled, FrameWithoutWidthDrawsNothing) {
   const Bitmap photo = Bitmap::Filled(50, 50, clRed);
-  TestView view(30, 20);
+  ScratchImageView view(30, 20);
   view.Picture().Fill(clSilver);
   NoProgress progress;
   CopyRegionScaled(photo, view, 10, 10, 4, 20, 2.0, progress);  // width 0 at scale 2
@@ -119,10 +117,10 @@ TEST(CopyRegionScaled, FrameWithoutWidthDrawsNothing) {
 }
 
 TEST(PasteImageAt, CopiesTheControlSizedCornerAtTheOffset) {
-  TestView scratch(600, 450);
+  ScratchImageView scratch(600, 450);
   scratch.AssignPicture(PositionPhoto(600, 450));
-  scratch.Resize(300, 225);
-  TestView output(600, 450);
+  scratch.SetControlSize(300, 225);
+  ScratchImageView output(600, 450);
   output.Picture().Fill(clSilver);
   PasteImageAt(scratch, output, 300, 225);
   const Bitmap& out = output.Picture();
@@ -133,9 +131,9 @@ TEST(PasteImageAt, CopiesTheControlSizedCornerAtTheOffset) {
 }
 
 TEST(PasteImageAt, ClipsToTheTargetAndReadsBlackBeyondTheSource) {
-  TestView source(4, 3);
+  ScratchImageView source(4, 3);
   source.AssignPicture(PositionPhoto(2, 2));  // smaller than its control
-  TestView target(5, 5);
+  ScratchImageView target(5, 5);
   target.Picture().Fill(clSilver);
   PasteImageAt(source, target, -1, 3);
   const Bitmap& out = target.Picture();
@@ -171,11 +169,11 @@ class TrimIntoOutputTest : public ::testing::Test {
     const FrameBounds frame = TrimFrameForPane(table[state.PaneIndex]);
     TrimIntoOutput(
         photo, 602, frame, state, table, output, scratch,
-        [this](int w, int h) { scratch.Resize(w, h); }, ticked, progress);
+        [this](int w, int h) { scratch.SetControlSize(w, h); }, ticked, progress);
   }
   RegionTable table;
-  TestView output{600, 450};
-  TestView scratch{600, 450};
+  ScratchImageView output{600, 450};
+  ScratchImageView scratch{600, 450};
   NoProgress progress;
 };
 
@@ -203,7 +201,7 @@ TEST_F(TrimIntoOutputTest, SinglePaneReplacesTheWholeOutput) {
   const Bitmap photo = PositionPhoto(602, 452);
   Trim(photo, LayoutState{});
   // 419x314 frame at scale 1 stretched to 600x450 from the output's own corner
-  TestView expected(600, 450);
+  ScratchImageView expected(600, 450);
   Bitmap block(419, 314);
   for (int y = 0; y < 314; ++y) {
     for (int x = 0; x < 419; ++x) block.SetPixel(x, y, photo.Pixel(x, y));

@@ -1,0 +1,85 @@
+// Trimming a frame of today's photo sizes into the output: the whole output (single-pane
+// layout) and one quarter pane (copy into the scratch view, then paste at the pane's corner).
+// The per-pixel reference copies the same block one pixel at a time, to show the ratio.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "imaging/bitmap.h"
+#include "imaging/scratch_image_view.h"
+#include "layout/trim.h"
+
+namespace rumora {
+namespace {
+
+Bitmap GeneratedPhoto(int width, int height) {
+  Bitmap photo(width, height);
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* row = photo.Row(y);
+    for (int x = 0; x < width; ++x) {
+      row[3 * x] = static_cast<std::uint8_t>(x * 7 + y);
+      row[3 * x + 1] = static_cast<std::uint8_t>(x ^ y);
+      row[3 * x + 2] = static_cast<std::uint8_t>(y * 3);
+    }
+  }
+  return photo;
+}
+
+const Bitmap& Photo(int megapixels) {
+  static const Bitmap p24 = GeneratedPhoto(6000, 4000);
+  static const Bitmap p48 = GeneratedPhoto(8485, 5657);
+  return megapixels == 24 ? p24 : p48;
+}
+
+// The frame placed on the whole output, moved a little into the photo.
+constexpr std::int32_t kL = 10, kT = 20, kR = 10 + 419 - 1, kB = 20 + 314 - 1;
+
+void BM_TrimWholeOutput(benchmark::State& state) {
+  const Bitmap& photo = Photo(static_cast<int>(state.range(0)));
+  const double s = TrimScale(photo.Width(), 602);
+  ScratchImageView output(600, 450);
+  output.Picture();
+  NoProgress progress;
+  for (auto _ : state) {
+    CopyRegionScaled(photo, output, kL, kT, kR, kB, s, progress);
+    benchmark::DoNotOptimize(output.Picture().Data());
+  }
+}
+
+void BM_TrimQuarterPane(benchmark::State& state) {
+  const Bitmap& photo = Photo(static_cast<int>(state.range(0)));
+  const double s = TrimScale(photo.Width(), 602);
+  ScratchImageView output(600, 450);
+  output.Picture();
+  ScratchImageView scratch(600, 450);
+  scratch.Picture();
+  scratch.SetControlSize(300, 225);
+  NoProgress progress;
+  for (auto _ : state) {
+    CopyRegionScaled(photo, scratch, kL, kT, kR, kB, s, progress);
+    PasteImageAt(scratch, output, 300, 225);
+    benchmark::DoNotOptimize(output.Picture().Data());
+  }
+}
+
+// The block copy alone, one Pixel/SetPixel call per pixel.
+void BM_BlockCopyPerPixelReference(benchmark::State& state) {
+  const Bitmap& photo = Photo(static_cast<int>(state.range(0)));
+  const Region block = SourceBlock(kL, kT, kR, kB, TrimScale(photo.Width(), 602));
+  Bitmap temporary(block.right - block.left + 1, block.bottom - block.top + 1);
+  for (auto _ : state) {
+    for (int y = block.top; y <= block.bottom; ++y) {
+      for (int x = block.left; x <= block.right; ++x) {
+        temporary.SetPixel(x - block.left, y - block.top, photo.Pixel(x, y));
+      }
+    }
+    benchmark::DoNotOptimize(temporary.Data());
+  }
+}
+
+BENCHMARK(BM_TrimWholeOutput)->Arg(24)->Arg(48)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TrimQuarterPane)->Arg(24)->Arg(48)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BlockCopyPerPixelReference)->Arg(24)->Arg(48)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace rumora
