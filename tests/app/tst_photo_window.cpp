@@ -1,0 +1,390 @@
+// From photo to listing picture through the window: opening photos with scripted dialogs,
+// trimming them into the panes of every layout, saving the output.
+#include <QCheckBox>
+#include <QDir>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/fonts.h"
+#include "app/image_view_widget.h"
+#include "imaging/scratch_image_view.h"
+#include "layout/sel_shape.h"
+#include "layout/trim.h"
+#include "tests/app/photo_files.h"
+#include "tests/app/window_fixture.h"
+
+using namespace rumora;
+
+namespace {
+
+constexpr TColor kInputGrey = RGB(87, 88, 93);
+
+// A settings record with recognisable bytes and both folders empty.
+QByteArray SeededSettings() {
+  QByteArray bytes(736, '\x11');
+  bytes[88] = 0;
+  bytes[217] = 0;
+  return bytes;
+}
+
+void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+// What the input picture holds after `photo` was drawn into a view of the panel's size.
+Bitmap ExpectedInputPicture(const Bitmap& photo, QSize panel) {
+  ScratchImageView view(panel.width(), panel.height());
+  view.AssignPicture(Bitmap::Filled(600, 600, kInputGrey));
+  StretchToView(photo, view);
+  return view.Picture();
+}
+
+// The output part of a pane after a trim of the current frame, worked out by the trimming core.
+Bitmap ExpectedPane(const TForm1& f, const Region& pane) {
+  ScratchImageView view(RegionWidth(pane), RegionHeight(pane));
+  const double s = static_cast<double>(f.WorkingBitmap.Width()) / f.Image2->width();
+  const std::int32_t l = f.SelShape1->Left(), t = f.SelShape1->Top();
+  NoProgress progress;
+  CopyRegionScaled(f.WorkingBitmap, view, l, t, l + f.SelShape1->Width() - 1,
+                   t + f.SelShape1->Height() - 1, s, progress);
+  return view.Picture();
+}
+
+Bitmap PartOf(const Bitmap& picture, const Region& r) {
+  Bitmap part(RegionWidth(r), RegionHeight(r));
+  for (int y = 0; y < part.Height(); ++y)
+    for (int x = 0; x < part.Width(); ++x) part.SetPixel(x, y, picture.Pixel(r.left + x, r.top + y));
+  return part;
+}
+
+bool AllOf(const Bitmap& picture, const Region& r, TColor colour) {
+  for (int y = r.top; y <= r.bottom; ++y)
+    for (int x = r.left; x <= r.right; ++x)
+      if (picture.Pixel(x, y) != colour) return false;
+  return true;
+}
+
+}  // namespace
+
+class PhotoWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { InstallFontSubstitutions(); }
+
+  void openingSizesThePanelToThePhoto_data() {
+    QTest::addColumn<QSize>("photo");
+    QTest::addColumn<QSize>("panel");
+    QTest::newRow("landscape") << QSize(1200, 900) << QSize(602, 452);
+    QTest::newRow("portrait") << QSize(900, 1200) << QSize(452, 602);
+    QTest::newRow("square") << QSize(1000, 1000) << QSize(602, 602);
+    QTest::newRow("small photo enlarged") << QSize(100, 75) << QSize(602, 452);
+    QTest::newRow("450.5 rounds down") << QSize(1200, 901) << QSize(602, 452);
+    QTest::newRow("451.5 rounds up") << QSize(1200, 903) << QSize(602, 454);
+  }
+  void openingSizesThePanelToThePhoto() {
+    QFETCH(QSize, photo);
+    QFETCH(QSize, panel);
+    WindowFixture w(true, SeededSettings());
+    TForm1& f = *w.form;
+    QDir().mkpath(w.PathOf("photos"));
+    const QString path = w.PathOf("photos/p.jpg");
+    WritePatternJpeg(path, photo.width(), photo.height());
+    w.platform.openAnswers << path;
+    Click(f.BitBtn2);
+
+    QVERIFY(w.platform.messages.empty());
+    QCOMPARE(f.WorkingBitmap.Width(), photo.width());
+    QCOMPARE(f.WorkingBitmap.Height(), photo.height());
+    QCOMPARE(f.Panel2->size(), panel);
+    QCOMPARE(f.Image2->size(), panel);
+    QCOMPARE(FirstDifference(f.WorkingBitmap, DecodeFile(path)), -1L);
+    QCOMPARE(FirstDifference(f.Image2->Picture(), ExpectedInputPicture(f.WorkingBitmap, panel)),
+             -1L);
+    QVERIFY(f.Panel2->isVisible());
+
+    // The folder went into the settings file; every other byte is as it was read.
+    const QByteArray folder = QFile::encodeName(w.PathOf("photos") + "/");
+    QByteArray expected = SeededSettings();
+    expected[88] = static_cast<char>(folder.size());
+    expected.replace(89, folder.size(), folder);
+    QCOMPARE(w.ReadFile("rumora.dat"), expected);
+  }
+
+  void theNextOpenStartsInTheRememberedFolder() {
+    WindowFixture w;
+    QDir().mkpath(w.PathOf("photos"));
+    WritePatternJpeg(w.PathOf("photos/a.JPG"), 64, 48);
+    w.platform.openAnswers << w.PathOf("photos/a.JPG") << "";
+    Click(w.form->BitBtn2);
+    Click(w.form->BitBtn2);
+    QCOMPARE(w.platform.openCalls.size(), size_t{2});
+    QCOMPARE(w.platform.openCalls[0].filterDescription, QStringLiteral("jpg"));
+    QCOMPARE(w.platform.openCalls[0].filterPattern, QStringLiteral("*.jpg"));
+    QCOMPARE(w.platform.openCalls[1].initialFolder, w.PathOf("photos") + "/");
+  }
+
+  void cancellingResetsTheViewFrameAndAngleModeOnly() {
+    WindowFixture w;
+    TForm1& f = *w.form;
+    Click(f.SpeedButton1);  // layout 1, left pane
+    f.SelShape1->SetBounds(30, 40, 50, 60);
+    f.CheckBox4->setChecked(true);
+    QVERIFY(!f.SelShape1->isVisible());
+    f.FreeRotationDone = 1;
+    QTest::mouseClick(f.outputimg, Qt::LeftButton, {}, QPoint(5, 5));
+    const QByteArray settingsBefore = w.ReadFile("rumora.dat");
+
+    Click(f.BitBtn2);  // the dialog is cancelled
+    QVERIFY(f.Panel2->isVisible() && !f.Panel1->isVisible());
+    QVERIFY(f.SelShape1->isVisible());
+    QCOMPARE(QRect(f.SelShape1->Left(), f.SelShape1->Top(), f.SelShape1->Width(),
+                   f.SelShape1->Height()),
+             QRect(0, 0, 209, 314));
+    QCOMPARE(f.FreeRotationDone, 0);
+    QVERIFY(!f.CheckBox4->isChecked());
+    QVERIFY(f.WorkingBitmap.Empty());
+    QCOMPARE(f.Panel2->size(), QSize(600, 600));
+    QCOMPARE(w.ReadFile("rumora.dat"), settingsBefore);
+  }
+
+  void filesThatAreNotPhotosChangeNothing_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray good = ToBytes(EncodeJpeg(PatternPhoto(120, 80), 90));
+    QByteArray damagedHeader = good;
+    damagedHeader[0] = 'X';
+    QByteArray bomb = good;
+    const qsizetype sof = bomb.indexOf(QByteArray("\xFF\xC0", 2));
+    bomb[sof + 5] = bomb[sof + 7] = '\xFD';  // 65000 x 65000 in a small file
+    bomb[sof + 6] = bomb[sof + 8] = '\xE8';
+    QTest::newRow("text file") << QByteArray("これは写真ではありません\n");
+    QTest::newRow("empty file") << QByteArray();
+    QTest::newRow("damaged header") << damagedHeader;
+    QTest::newRow("bomb header") << bomb;
+    QTest::newRow("12-bit samples") << ReadBytes(QStringLiteral(RUMORA_TEST_DATA "/jpeg/monkey12.jpg"));
+  }
+  void filesThatAreNotPhotosChangeNothing() {
+    QFETCH(QByteArray, bytes);
+    WindowFixture w(true, SeededSettings());
+    TForm1& f = *w.form;
+    WritePatternJpeg(w.PathOf("good.jpg"), 300, 200);
+    w.platform.openAnswers << w.PathOf("good.jpg");
+    Click(f.BitBtn2);
+    const QByteArray settings = w.ReadFile("rumora.dat");
+    const Bitmap input = f.Image2->Picture();
+    QDir().mkpath(w.PathOf("other"));
+    WriteBytes(w.PathOf("other/bad.jpg"), bytes);
+    QTest::mouseClick(f.outputimg, Qt::LeftButton, {}, QPoint(5, 5));
+
+    w.platform.openAnswers << w.PathOf("other/bad.jpg");
+    Click(f.BitBtn2);
+    QVERIFY(w.platform.messages.empty());
+    QCOMPARE(f.WorkingBitmap.Width(), 300);
+    QCOMPARE(f.Panel2->size(), QSize(602, 402));
+    QCOMPARE(FirstDifference(f.Image2->Picture(), input), -1L);
+    QCOMPARE(w.ReadFile("rumora.dat"), settings);  // the folder is not taken over
+    QVERIFY(f.Panel1->isVisible());  // the failure skips the rest of the operation
+  }
+
+  void realPhotosOfEveryKindOpen_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("size");
+    for (const char* name : {"tower.jpg", "tower_grayscale.jpg", "tower_progressive.jpg"})
+      QTest::newRow(name) << QString(name) << QSize(512, 512);
+    for (const char* name : {"video-001.jpeg", "video-001.q50.411.jpeg", "video-001.cmyk.jpeg",
+                             "video-001.rgb.jpeg", "video-001.progressive.truncated.jpeg",
+                             "video-005.gray.q50.progressive.jpeg"})
+      QTest::newRow(name) << QString(name) << QSize(150, 103);
+    QTest::newRow("testimgari.jpg") << "testimgari.jpg" << QSize(227, 149);
+  }
+  void realPhotosOfEveryKindOpen() {
+    QFETCH(QString, name);
+    QFETCH(QSize, size);
+    WindowFixture w;
+    w.platform.openAnswers << QStringLiteral(RUMORA_TEST_DATA "/jpeg/") + name;
+    Click(w.form->BitBtn2);
+    QCOMPARE(w.form->WorkingBitmap.Width(), size.width());
+    QCOMPARE(w.form->WorkingBitmap.Height(), size.height());
+    QCOMPARE(w.form->Panel2->width(), 602);
+  }
+
+  void aSettingsFileThatCannotBeWrittenDoesNotStopThePhoto() {
+    WindowFixture w;
+    QFile::remove(w.PathOf("rumora.dat"));
+    QDir().mkpath(w.PathOf("rumora.dat"));  // a folder in its place: writing it fails
+    WritePatternJpeg(w.PathOf("p.jpg"), 160, 120);
+    w.platform.openAnswers << w.PathOf("p.jpg");
+    Click(w.form->BitBtn2);
+    QVERIFY(w.platform.messages.empty());
+    QCOMPARE(w.form->WorkingBitmap.Width(), 160);
+    QCOMPARE(w.form->Panel2->size(), QSize(602, 452));
+    QCOMPARE(QString::fromStdString(w.form->Settings.PhotoFolder()), w.platform.executableFolder);
+  }
+
+  void trimmingFillsOnlyTheCurrentPaneInEveryLayout() {
+    WindowFixture w;
+    TForm1& f = *w.form;
+    WritePatternJpeg(w.PathOf("p.jpg"), 1200, 900);
+    w.platform.openAnswers << w.PathOf("p.jpg");
+    Click(f.BitBtn2);
+    f.CheckBox3->setChecked(false);
+    const TColor marker = RGB(1, 2, 3);
+    for (int layout = 1; layout <= 6; ++layout) {
+      Click(f.SpeedButton1);
+      QCOMPARE(f.Layout.LayoutKind, layout);
+      f.Image1->Picture().Fill(marker);
+      const int first = f.Layout.PaneIndex;
+      const int panes = layout == 6 ? 4 : (layout <= 2 ? 2 : 3);
+      for (int pane = 0; pane < panes; ++pane) {
+        if (pane > 0) Click(f.SpeedButton2);
+        const Region region = f.Regions[f.Layout.PaneIndex];
+        f.SelShape1->SetBounds(20 + 10 * pane, 30, 200, 150);
+        const Bitmap expected = ExpectedPane(f, region);
+        Click(f.BitBtn3);
+        QVERIFY(f.Panel1->isVisible());
+        QCOMPARE(f.ProgressBar1->value(), 0);
+        QCOMPARE(FirstDifference(PartOf(f.Image1->Picture(), region), expected), -1L);
+        for (int later = pane + 1; later < panes; ++later) {
+          QVERIFY2(AllOf(f.Image1->Picture(), f.Regions[first + later], marker),
+                   qPrintable(QString("layout %1 pane %2").arg(layout).arg(later)));
+        }
+        QTest::mouseClick(f.inputimg, Qt::LeftButton, {}, QPoint(5, 5));
+      }
+    }
+  }
+
+  void trimmingDrawsTheSplitBarsWhileTicked() {
+    WindowFixture w;
+    TForm1& f = *w.form;
+    WritePatternJpeg(w.PathOf("p.jpg"), 800, 600);
+    w.platform.openAnswers << w.PathOf("p.jpg");
+    Click(f.BitBtn2);
+    for (int i = 0; i < 6; ++i) Click(f.SpeedButton1);  // four quarters
+    Click(f.BitBtn3);
+    const Bitmap& out = f.Image1->Picture();
+    QVERIFY(AllOf(out, {297, 0, 301, 449}, clWhite));
+    QVERIFY(AllOf(out, {0, 222, 599, 226}, clWhite));
+    QVERIFY(out.Pixel(296, 100) != clWhite || out.Pixel(100, 221) != clWhite);
+    f.CheckBox3->setChecked(false);
+    Click(f.BitBtn3);  // the first pane again: its part of the bars is overwritten
+    QVERIFY(!AllOf(out, {297, 0, 299, 221}, clWhite));
+    QVERIFY(AllOf(out, {300, 0, 301, 449}, clWhite));  // bars of earlier trims stay
+  }
+
+  void trimmingBeforeAnyPhotoFillsThePaneBlack() {
+    WindowFixture w;
+    Click(w.form->BitBtn3);
+    QVERIFY(AllOf(w.form->Image1->Picture(), {0, 0, 599, 449}, clBlack));
+    QVERIFY(w.form->Panel1->isVisible());
+  }
+
+  void savingWritesTheOutputAsAJpegAtQuality90() {
+    WindowFixture w(true, SeededSettings());
+    TForm1& f = *w.form;
+    WritePatternJpeg(w.PathOf("p.jpg"), 1200, 900);
+    w.platform.openAnswers << w.PathOf("p.jpg");
+    Click(f.BitBtn2);
+    Click(f.BitBtn3);
+    QTest::mouseClick(f.inputimg, Qt::LeftButton, {}, QPoint(5, 5));  // the input view in front
+    QDir().mkpath(w.PathOf("out"));
+    w.platform.saveAnswers << w.PathOf("out/listing");
+    Click(f.BitBtn1);
+
+    QVERIFY(w.platform.messages.empty());
+    QCOMPARE(w.platform.saveCalls[0].filterPattern, QStringLiteral("*.jpg"));
+    const QByteArray saved = ReadBytes(w.PathOf("out/listing.jpg"));
+    QVERIFY(!saved.isEmpty());
+    const Bitmap decoded = DecodeJpeg(FromBytes(saved));
+    const Bitmap& output = f.Image1->Picture();
+    QCOMPARE(decoded.Width(), 600);
+    QCOMPARE(decoded.Height(), 450);
+    // Lossy, with chroma shared by 2x2 pixels; the hard red checks of the pattern cost the most.
+    double totalError = 0;
+    for (int y = 0; y < 450; ++y)
+      for (int x = 0; x < 600; ++x)
+        for (int shift : {0, 8, 16})
+          totalError += std::abs(int((decoded.Pixel(x, y) >> shift) & 0xFF) -
+                                 int((output.Pixel(x, y) >> shift) & 0xFF));
+    const double meanError = totalError / (600.0 * 450 * 3);
+    QVERIFY2(meanError < 10, qPrintable(QString("mean channel error %1").arg(meanError)));
+    QCOMPARE(QDir(w.PathOf("out")).entryList(QDir::Files), QStringList{"listing.jpg"});
+
+    const QByteArray settings = w.ReadFile("rumora.dat");
+    const QByteArray folder = QFile::encodeName(w.PathOf("out") + "/");
+    QCOMPARE(int(static_cast<unsigned char>(settings[217])), int(folder.size()));
+    QCOMPARE(settings.mid(218, folder.size()), folder);
+
+    const QString cjpeg = QStandardPaths::findExecutable("cjpeg");
+    if (cjpeg.isEmpty()) QSKIP("cjpeg is not installed");
+    QByteArray ppm = QByteArray("P6\n600 450\n255\n");
+    for (int y = 0; y < 450; ++y)
+      for (int x = 0; x < 600; ++x) {
+        const TColor c = output.Pixel(x, y);
+        ppm.append(char(GetRValue(c))).append(char(GetGValue(c))).append(char(GetBValue(c)));
+      }
+    WriteBytes(w.PathOf("out.ppm"), ppm);
+    QProcess process;
+    process.start(cjpeg, {"-quality", "90", "-outfile", w.PathOf("ref.jpg"), w.PathOf("out.ppm")});
+    QVERIFY(process.waitForFinished());
+    QCOMPARE(saved, ReadBytes(w.PathOf("ref.jpg")));
+  }
+
+  void savedNamesAlwaysEndInDotJpg_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("no extension") << "photo" << "photo.jpg";
+    QTest::newRow("jpeg") << "photo.jpeg" << "photo.jpg";
+    QTest::newRow("upper case") << "photo.JPG" << "photo.jpg";
+    QTest::newRow("two dots") << "shot.2024.png" << "shot.2024.jpg";
+    QTest::newRow("dot in the folder only") << "my.dir/photo" << "my.dir/photo.jpg";
+    QTest::newRow("japanese name") << "商品写真.png" << "商品写真.jpg";
+    QTest::newRow("no shift-jis form") << "photo\u00e9\U0001F600.bmp" << "photo\u00e9\U0001F600.jpg";
+  }
+  void savedNamesAlwaysEndInDotJpg() {
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
+    WindowFixture w;
+    QDir().mkpath(w.PathOf("out/my.dir"));
+    w.platform.saveAnswers << w.PathOf("out/" + typed);
+    Click(w.form->BitBtn1);
+    QVERIFY(QFileInfo::exists(w.PathOf("out/" + saved)));
+    // Saving before anything was trimmed writes the white start picture.
+    const Bitmap decoded = DecodeFile(w.PathOf("out/" + saved));
+    QCOMPARE(decoded.Pixel(300, 200), clWhite);
+  }
+
+  void savingReplacesAnExistingFileWithoutAsking() {
+    WindowFixture w;
+    WriteBytes(w.PathOf("a.jpg"), "old contents");
+    w.platform.saveAnswers << w.PathOf("a.png");
+    Click(w.form->BitBtn1);
+    QVERIFY(w.platform.messages.empty());
+    QCOMPARE(DecodeFile(w.PathOf("a.jpg")).Width(), 600);
+    QVERIFY(!QFileInfo::exists(w.PathOf("a.png")));
+  }
+
+  void aFolderThatCannotBeWrittenGetsNoFileAndKeepsTheSaveFolder() {
+    WindowFixture w(true, SeededSettings());
+    WriteBytes(w.PathOf("plain"), "a file, not a folder");
+    w.platform.saveAnswers << w.PathOf("plain/out.jpg");
+    Click(w.form->BitBtn1);
+    QVERIFY(w.platform.messages.empty());
+    QCOMPARE(w.form->Settings.SaveFolder(), std::string());
+    QCOMPARE(w.ReadFile("rumora.dat"), SeededSettings());
+    QCOMPARE(QDir(w.folder.path()).entryList(QDir::Files),
+             (QStringList{"plain", "rumora.dat"}));
+  }
+
+  void cancellingTheSaveWritesNothing() {
+    WindowFixture w(true, SeededSettings());
+    Click(w.form->BitBtn1);
+    QCOMPARE(w.platform.saveCalls.size(), size_t{1});
+    QCOMPARE(QDir(w.folder.path()).entryList(QDir::Files), QStringList{"rumora.dat"});
+    QCOMPARE(w.ReadFile("rumora.dat"), SeededSettings());
+  }
+};
+
+QTEST_MAIN(PhotoWindowTest)
+#include "tst_photo_window.moc"
