@@ -22,6 +22,8 @@ std::optional<QString> RunFileDialog(QWidget* owner, QFileDialog::AcceptMode mod
   dialog.setFileMode(QFileDialog::AnyFile);  // the toolkit's default: the name need not exist
   // No overwrite question: saving replaces an existing file, as the user typed it.
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  // The filter reads "jpg", as it was named; its case spellings stay out of sight.
+  dialog.setOption(QFileDialog::HideNameFilterDetails, true);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
