@@ -6,6 +6,7 @@
 #include "imaging/error.h"
 #include "photo_io/atomic_file.h"
 #include "photo_io/jpeg_error.h"
+#include "photo_io/page_prefault.h"
 
 namespace rumora {
 
@@ -190,6 +191,7 @@ Bitmap JpegDecoder::Decode() {
     convert = cinfo->saw_Adobe_marker ? ConvertInvertedCmyk : ConvertPlainCmyk;
     scratch.resize(std::size_t{cinfo->image_width} * 4 * kRowsPerCall);
   }
+  const PagePrefault prefault(bitmap.Data(), bitmap.SizeInBytes());
   if (!GuardedDecode(cinfo, bitmap.Data(), bitmap.Stride(), convert, scratch.data())) {
     throw Error("JPEG ファイルを展開できません: " + LibraryMessage(session->errors));
   }
