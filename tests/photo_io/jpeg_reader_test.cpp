@@ -1,0 +1,278 @@
+#include "photo_io/jpeg_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "imaging/error.h"
+#include "tests/photo_io/test_support.h"
+
+namespace rumora {
+namespace {
+
+using testing::FileBytes;
+using testing::ReferenceDecode;
+using testing::SamePixels;
+using testing::TempFolder;
+using testing::TestPhoto;
+
+struct PhotoRow {
+  const char* label;
+  const char* file;
+  int width;
+  int height;
+};
+
+std::ostream& operator<<(std::ostream& out, const PhotoRow& row) { return out << row.label; }
+
+class OpenPhotoTest : public ::testing::TestWithParam<PhotoRow> {};
+
+// Every photo of the test set opens at its size with exactly the reference decoder's pixels
+// (same library, same default choices; greyscale as three equal channels, CMYK converted).
+TEST_P(OpenPhotoTest, GivesTheReferencePixels) {
+  const PhotoRow& row = GetParam();
+  JpegDecoder decoder;
+  decoder.Open(TestPhoto(row.file));
+  EXPECT_EQ(decoder.Width(), row.width);
+  EXPECT_EQ(decoder.Height(), row.height);
+  const Bitmap photo = decoder.Decode();
+  ASSERT_EQ(photo.Width(), row.width);
+  ASSERT_EQ(photo.Height(), row.height);
+
+  if (!testing::HaveProgram("djpeg")) GTEST_SKIP() << "djpeg is not installed";
+  TempFolder scratch;
+  const std::optional<Bitmap> reference = ReferenceDecode(TestPhoto(row.file), scratch);
+  ASSERT_TRUE(reference.has_value());
+  EXPECT_TRUE(SamePixels(photo, *reference));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TestSet, OpenPhotoTest,
+    ::testing::Values(PhotoRow{"Baseline", "tower.jpg", 512, 512},
+                      PhotoRow{"Greyscale", "tower_grayscale.jpg", 512, 512},
+                      PhotoRow{"Progressive", "tower_progressive.jpg", 512, 512},
+                      PhotoRow{"Chroma420", "video-001.jpeg", 150, 103},
+                      PhotoRow{"Chroma444", "video-001.q50.444.jpeg", 150, 103},
+                      PhotoRow{"Chroma422", "video-001.q50.422.jpeg", 150, 103},
+                      PhotoRow{"Chroma411", "video-001.q50.411.jpeg", 150, 103},
+                      PhotoRow{"ProgressiveSmall", "video-001.progressive.jpeg", 150, 103},
+                      PhotoRow{"ProgressiveTruncated", "video-001.progressive.truncated.jpeg", 150,
+                               103},
+                      PhotoRow{"AdobeCmyk", "video-001.cmyk.jpeg", 150, 103},
+                      PhotoRow{"RgbComponents", "video-001.rgb.jpeg", 150, 103},
+                      PhotoRow{"GreyBaseline", "video-005.gray.jpeg", 150, 103},
+                      PhotoRow{"GreyProgressive", "video-005.gray.q50.progressive.jpeg", 150, 103},
+                      PhotoRow{"IjgTestImage", "testorig.jpg", 227, 149},
+                      PhotoRow{"Arithmetic", "testimgari.jpg", 227, 149}),
+    [](const ::testing::TestParamInfo<PhotoRow>& info) { return std::string(info.param.label); });
+
+TEST(OpenPhoto, GreyscaleHasThreeEqualChannels) {
+  const Bitmap photo = DecodeJpeg(FileBytes(TestPhoto("video-005.gray.jpeg")));
+  bool varied = false;
+  for (int y = 0; y < photo.Height(); ++y) {
+    const std::uint8_t* p = photo.Row(y);
+    for (int x = 0; x < photo.Width(); ++x, p += 3) {
+      ASSERT_TRUE(p[0] == p[1] && p[1] == p[2]) << "pixel (" << x << ", " << y << ")";
+      varied |= p[0] != photo.Row(0)[0];
+    }
+  }
+  EXPECT_TRUE(varied);
+}
+
+// Pearson correlation of one channel of two pictures of the same size.
+double ChannelCorrelation(const Bitmap& a, const Bitmap& b, int channel) {
+  double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
+  const double n = double(a.Width()) * a.Height();
+  for (int y = 0; y < a.Height(); ++y) {
+    for (int x = 0; x < a.Width(); ++x) {
+      const double va = a.Row(y)[3 * x + channel], vb = b.Row(y)[3 * x + channel];
+      sa += va, sb += vb, saa += va * va, sbb += vb * vb, sab += va * vb;
+    }
+  }
+  return (sab - sa * sb / n) / std::sqrt((saa - sa * sa / n) * (sbb - sb * sb / n));
+}
+
+// The CMYK file holds the colour original's picture, converted with a press profile that
+// prints darker than a plain ink-by-black product shows it; so each channel follows the
+// original closely in shape, not in level.
+TEST(OpenPhoto, AdobeCmykFollowsTheColourOriginal) {
+  const Bitmap cmyk = DecodeJpeg(FileBytes(TestPhoto("video-001.cmyk.jpeg")));
+  const Bitmap ycc = DecodeJpeg(FileBytes(TestPhoto("video-001.jpeg")));
+  ASSERT_EQ(cmyk.Width(), ycc.Width());
+  for (int channel = 0; channel < 3; ++channel) {
+    EXPECT_GT(ChannelCorrelation(cmyk, ycc, channel), 0.9) << "channel " << channel;
+  }
+  // The top-left pixel's stored inverted C, M, Y, K are 255, 5, 0, 51: R = 255 * 51 / 255,
+  // G = 5 * 51 / 255 rounded, B = 0.
+  EXPECT_EQ(cmyk.Pixel(0, 0), RGB(51, 1, 0));
+}
+
+// Without the Adobe marker the same samples are plain CMYK (0 = no ink).
+TEST(OpenPhoto, PlainCmykIsNotInverted) {
+  std::vector<std::uint8_t> jpeg = FileBytes(TestPhoto("video-001.cmyk.jpeg"));
+  const std::string adobe = "Adobe";
+  const auto at = std::search(jpeg.begin(), jpeg.end(), adobe.begin(), adobe.end());
+  ASSERT_NE(at, jpeg.end());
+  at[-3] = 0xEF;  // APP14 becomes APP15, which nobody reads
+  const Bitmap photo = DecodeJpeg(jpeg);
+  // C, M, Y, K = 255, 5, 0, 51: R = 0, G = 250 * 204 / 255, B = 255 * 204 / 255.
+  EXPECT_EQ(photo.Pixel(0, 0), RGB(0, 200, 204));
+}
+
+double MeanAbsoluteDifference(const Bitmap& a, const Bitmap& b) {
+  std::int64_t total = 0;
+  for (int y = 0; y < a.Height(); ++y) {
+    for (std::size_t i = 0; i < a.Stride(); ++i) total += std::abs(a.Row(y)[i] - b.Row(y)[i]);
+  }
+  return static_cast<double>(total) / (static_cast<double>(a.Stride()) * a.Height());
+}
+
+// Coded from the same picture with the same tables by another encoder; the two decode to
+// nearly the same pixels (measured: mean difference 0.31, largest 17).
+TEST(OpenPhoto, ArithmeticCodedIsCloseToItsHuffmanCodedTwin) {
+  const Bitmap arithmetic = DecodeJpeg(FileBytes(TestPhoto("testimgari.jpg")));
+  const Bitmap huffman = DecodeJpeg(FileBytes(TestPhoto("testorig.jpg")));
+  EXPECT_TRUE(SamePixels(arithmetic, huffman, 20));
+  EXPECT_LT(MeanAbsoluteDifference(arithmetic, huffman), 0.5);
+}
+
+TEST(OpenPhoto, TwelveBitSamplesAreRefusedAtOpen) {
+  JpegDecoder decoder;
+  EXPECT_THROW(decoder.Open(TestPhoto("monkey12.jpg")), Error);
+  EXPECT_EQ(decoder.Width(), 0);
+  EXPECT_THROW(decoder.Decode(), Error);
+}
+
+TEST(OpenPhoto, DecodeTwiceOrWithoutOpenIsAnError) {
+  JpegDecoder decoder;
+  EXPECT_THROW(decoder.Decode(), Error);
+  decoder.Open(TestPhoto("video-001.jpeg"));
+  decoder.Decode();
+  EXPECT_THROW(decoder.Decode(), Error);
+}
+
+TEST(OpenPhoto, UnreadableFilesAreRefused) {
+  TempFolder folder;
+  JpegDecoder decoder;
+  EXPECT_THROW(decoder.Open(folder.Path("absent.jpg")), Error);
+  EXPECT_THROW(decoder.Open(folder.Root().string()), Error);
+
+  const std::string text = folder.Path("notes.jpg");
+  testing::WriteBytes(text, {'h', 'e', 'l', 'l', 'o', '\n'});
+  EXPECT_THROW(decoder.Open(text), Error);
+  const std::string empty = folder.Path("empty.jpg");
+  testing::WriteBytes(empty, {});
+  EXPECT_THROW(decoder.Open(empty), Error);
+}
+
+// The position of the first marker `code` (0xFFcode) in a JPEG's header.
+std::size_t FindMarker(const std::vector<std::uint8_t>& jpeg, std::uint8_t code) {
+  std::size_t at = 2;  // after SOI
+  while (at + 4 <= jpeg.size() && jpeg[at] == 0xFF) {
+    if (jpeg[at + 1] == code) return at;
+    at += 2 + (std::size_t{jpeg[at + 2]} << 8 | jpeg[at + 3]);
+  }
+  throw std::runtime_error("marker not found");
+}
+
+// The position of the frame header (any SOFn marker).
+std::size_t FindFrameHeader(const std::vector<std::uint8_t>& jpeg) {
+  for (std::uint8_t code = 0xC0; code <= 0xCF; ++code) {
+    if (code == 0xC4 || code == 0xC8 || code == 0xCC) continue;  // not frame headers
+    try {
+      return FindMarker(jpeg, code);
+    } catch (const std::runtime_error&) {
+    }
+  }
+  throw std::runtime_error("no frame header");
+}
+
+// Claims a size in the frame header without changing the coded data.
+std::vector<std::uint8_t> WithClaimedSize(std::vector<std::uint8_t> jpeg, int width, int height) {
+  const std::size_t sof = FindFrameHeader(jpeg);
+  jpeg[sof + 5] = static_cast<std::uint8_t>(height >> 8);
+  jpeg[sof + 6] = static_cast<std::uint8_t>(height);
+  jpeg[sof + 7] = static_cast<std::uint8_t>(width >> 8);
+  jpeg[sof + 8] = static_cast<std::uint8_t>(width);
+  return jpeg;
+}
+
+TEST(DamagedPhoto, HugeClaimedSizeIsRefusedAtOpen) {
+  const std::vector<std::uint8_t> good = FileBytes(TestPhoto("video-001.jpeg"));
+  JpegDecoder decoder;
+  EXPECT_THROW(decoder.OpenMemory(WithClaimedSize(good, 65000, 65000)), Error);
+  // Within the size cap, but 21 KB cannot code 400 million pixels.
+  EXPECT_THROW(decoder.OpenMemory(WithClaimedSize(good, 20000, 20000)), Error);
+  // Arithmetic coding has no floor on bits per block: such a claim is judged by the cap alone.
+  const std::vector<std::uint8_t> arithmetic = FileBytes(TestPhoto("testimgari.jpg"));
+  EXPECT_THROW(decoder.OpenMemory(WithClaimedSize(arithmetic, 65000, 65000)), Error);
+  EXPECT_THROW(decoder.OpenMemory(WithClaimedSize(arithmetic, 20001, 20000)), Error);
+}
+
+TEST(DamagedPhoto, SlightlyLargerClaimDecodesWithTheLibrarysFill) {
+  const std::vector<std::uint8_t> good = FileBytes(TestPhoto("video-001.jpeg"));
+  const std::vector<std::uint8_t> taller = WithClaimedSize(good, 150, 120);
+  const Bitmap photo = DecodeJpeg(taller);
+  ASSERT_EQ(photo.Height(), 120);
+  const Bitmap original = DecodeJpeg(good);
+  // Rows of the MCU rows that were fully coded are the original's (upsampling blends at most
+  // into the last one).
+  for (int y = 0; y < 96; ++y) {
+    ASSERT_EQ(std::memcmp(photo.Row(y), original.Row(y), original.Stride()), 0) << "row " << y;
+  }
+}
+
+TEST(DamagedPhoto, DamagedHeaderBytesAreRefused) {
+  const std::vector<std::uint8_t> good = FileBytes(TestPhoto("testorig.jpg"));
+  std::vector<std::uint8_t> no_soi = good;
+  no_soi[1] = 0x00;
+  std::vector<std::uint8_t> bad_precision = good;
+  bad_precision[FindMarker(good, 0xC0) + 4] = 9;
+  std::vector<std::uint8_t> no_components = good;
+  no_components[FindMarker(good, 0xC0) + 9] = 0;
+  std::vector<std::uint8_t> bad_huffman = good;
+  const std::size_t dht = FindMarker(good, 0xC4);
+  for (int i = 0; i < 16; ++i) bad_huffman[dht + 5 + i] = 0xFF;  // 16 x 255 codes: impossible
+  for (const auto& [label, bytes] :
+       {std::pair{"SOI", no_soi}, std::pair{"precision", bad_precision},
+        std::pair{"components", no_components}, std::pair{"huffman", bad_huffman}}) {
+    EXPECT_THROW(DecodeJpeg(bytes), Error) << label;
+  }
+}
+
+// A baseline file cut in half opens: the rows before the cut are the whole file's, the rest is
+// what the library fills in for missing data (as the reference decoder shows it).
+TEST(DamagedPhoto, TruncatedBaselineOpensWithTheLibrarysFill) {
+  const std::vector<std::uint8_t> good = FileBytes(TestPhoto("tower.jpg"));
+  const std::vector<std::uint8_t> half(good.begin(), good.begin() + good.size() / 2);
+  const Bitmap whole = DecodeJpeg(good);
+  const Bitmap cut = DecodeJpeg(half);
+  ASSERT_EQ(cut.Height(), whole.Height());
+  int same_rows = 0;
+  while (same_rows < whole.Height() &&
+         std::memcmp(cut.Row(same_rows), whole.Row(same_rows), whole.Stride()) == 0) {
+    ++same_rows;
+  }
+  EXPECT_GT(same_rows, whole.Height() / 4);
+  EXPECT_LT(same_rows, whole.Height());
+
+  if (!testing::HaveProgram("djpeg")) GTEST_SKIP() << "djpeg is not installed";
+  TempFolder folder;
+  testing::WriteBytes(folder.Path("half.jpg"), half);
+  const std::optional<Bitmap> reference = ReferenceDecode(folder.Path("half.jpg"), folder);
+  ASSERT_TRUE(reference.has_value());
+  EXPECT_TRUE(SamePixels(cut, *reference));
+}
+
+TEST(DamagedPhoto, FileCutInsideTheHeaderIsRefused) {
+  const std::vector<std::uint8_t> good = FileBytes(TestPhoto("tower.jpg"));
+  const std::size_t sos = FindMarker(good, 0xDA);
+  EXPECT_THROW(DecodeJpeg(std::vector<std::uint8_t>(good.begin(), good.begin() + sos)), Error);
+  EXPECT_THROW(DecodeJpeg(std::vector<std::uint8_t>(good.begin(), good.begin() + 2)), Error);
+}
+
+}  // namespace
+}  // namespace rumora

@@ -1,0 +1,101 @@
+#include "photo_io/jpeg_writer.h"
+
+#include <gtest/gtest.h>
+
+#include "imaging/error.h"
+#include "photo_io/jpeg_reader.h"
+#include "tests/photo_io/test_support.h"
+
+namespace rumora {
+namespace {
+
+using testing::GradientPicture;
+using testing::SamePixels;
+using testing::TempFolder;
+
+// The markers of a JPEG file up to its first scan, as (code, offset) pairs.
+std::vector<std::pair<std::uint8_t, std::size_t>> HeaderMarkers(
+    const std::vector<std::uint8_t>& jpeg) {
+  std::vector<std::pair<std::uint8_t, std::size_t>> markers;
+  std::size_t at = 2;
+  while (at + 4 <= jpeg.size() && jpeg[at] == 0xFF) {
+    markers.emplace_back(jpeg[at + 1], at);
+    if (jpeg[at + 1] == 0xDA) break;
+    at += 2 + (std::size_t{jpeg[at + 2]} << 8 | jpeg[at + 3]);
+  }
+  return markers;
+}
+
+TEST(EncodeJpeg, RoundTripStaysWithinCodingLoss) {
+  // Smooth pictures lose at most a few levels per sample at quality 90.
+  for (const auto& [width, height] : {std::pair{600, 450}, std::pair{17, 9}, std::pair{1, 1}}) {
+    const Bitmap picture = GradientPicture(width, height);
+    const Bitmap back = DecodeJpeg(EncodeJpeg(picture));
+    EXPECT_TRUE(SamePixels(back, picture, 4)) << width << "x" << height;
+  }
+}
+
+TEST(EncodeJpeg, WritesBaselineJfifWithTwoByTwoChroma) {
+  const std::vector<std::uint8_t> jpeg = EncodeJpeg(GradientPicture(600, 450));
+  ASSERT_GE(jpeg.size(), 4u);
+  EXPECT_EQ(jpeg[0], 0xFF);
+  EXPECT_EQ(jpeg[1], 0xD8);
+  EXPECT_EQ(jpeg[jpeg.size() - 2], 0xFF);
+  EXPECT_EQ(jpeg[jpeg.size() - 1], 0xD9);
+
+  const auto markers = HeaderMarkers(jpeg);
+  ASSERT_FALSE(markers.empty());
+  EXPECT_EQ(markers.front().first, 0xE0);
+  EXPECT_EQ(std::string(jpeg.begin() + markers.front().second + 4,
+                        jpeg.begin() + markers.front().second + 9),
+            std::string("JFIF\0", 5));
+  int frames = 0, scans = 0;
+  for (const auto& [code, at] : markers) {
+    if (code >= 0xC1 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != 0xCC) {
+      ADD_FAILURE() << "not a baseline frame: 0xFF" << std::hex << int{code};
+    }
+    if (code == 0xC0) {
+      ++frames;
+      EXPECT_EQ(jpeg[at + 4], 8);      // precision
+      EXPECT_EQ(jpeg[at + 9], 3);      // components
+      EXPECT_EQ(jpeg[at + 11], 0x22);  // Y sampled 2x2
+      EXPECT_EQ(jpeg[at + 14], 0x11);  // Cb
+      EXPECT_EQ(jpeg[at + 17], 0x11);  // Cr
+    }
+    if (code == 0xDB) {
+      // The luminance table's first entry: 16 scaled to quality 90 is (16 * 20 + 50) / 100.
+      if (jpeg[at + 4] == 0x00) {
+        EXPECT_EQ(jpeg[at + 5], 3);
+      }
+    }
+    scans += code == 0xDA;
+  }
+  EXPECT_EQ(frames, 1);
+  EXPECT_EQ(scans, 1);
+}
+
+TEST(EncodeJpeg, QualityChangesTheTables) {
+  const Bitmap picture = GradientPicture(64, 64);
+  EXPECT_LT(EncodeJpeg(picture, 50).size(), EncodeJpeg(picture, 90).size());
+}
+
+TEST(EncodeJpeg, EmptyPictureIsAnError) { EXPECT_THROW(EncodeJpeg(Bitmap()), Error); }
+
+// Every parameter but the quality stays at the library's default, exactly as the library's own
+// command-line encoder leaves them.
+TEST(EncodeJpeg, EqualsTheReferenceEncoderAtQuality90) {
+  if (!testing::HaveProgram("cjpeg")) GTEST_SKIP() << "cjpeg is not installed";
+  TempFolder folder;
+  for (const auto& [width, height] : {std::pair{600, 450}, std::pair{33, 17}}) {
+    const Bitmap picture = GradientPicture(width, height);
+    testing::WritePpm(picture, folder.Path("in.ppm"));
+    const std::string command = "cjpeg -quality 90 -outfile '" + folder.Path("ref.jpg") + "' '" +
+                                folder.Path("in.ppm") + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(EncodeJpeg(picture), testing::FileBytes(folder.Path("ref.jpg")))
+        << width << "x" << height;
+  }
+}
+
+}  // namespace
+}  // namespace rumora

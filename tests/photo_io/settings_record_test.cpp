@@ -1,0 +1,219 @@
+#include "photo_io/settings_record.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "imaging/error.h"
+#include "photo_io/atomic_file.h"
+#include "tests/photo_io/test_support.h"
+
+namespace rumora {
+namespace {
+
+using testing::FileBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+// A file image in which every byte differs from its neighbours, so misplaced copies show.
+std::vector<std::uint8_t> Pattern(std::size_t size) {
+  std::vector<std::uint8_t> bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + 3);
+  return bytes;
+}
+
+TEST(SettingsRecord, FieldsLieAtTheirOffsetsAndTouchNothingElse) {
+  SettingsRecord record;
+  record.SetLogoSlot(1, {0x01020304, -2, 100});
+  record.SetLogoSlot(2, {5, 6, 7});
+  record.SetLogoSlot(3, {-300, 450, 0x7FFFFFFF});
+  record.SetPhotoFolder("C:\\A\\");
+  record.SetSaveFolder("D:\\");
+
+  std::array<std::uint8_t, 736> expected{};
+  const std::uint8_t slots[36] = {0x04, 0x03, 0x02, 0x01, 0xFE, 0xFF, 0xFF, 0xFF, 100,
+                                  0,    0,    0,    5,    0,    0,    0,    6,    0,
+                                  0,    0,    7,    0,    0,    0,    0xD4, 0xFE, 0xFF,
+                                  0xFF, 0xC2, 0x01, 0,    0,    0xFF, 0xFF, 0xFF, 0x7F};
+  std::copy(std::begin(slots), std::end(slots), expected.begin() + 4);
+  expected[88] = 5;
+  std::copy_n("C:\\A\\", 5, expected.begin() + 89);
+  expected[217] = 3;
+  std::copy_n("D:\\", 3, expected.begin() + 218);
+  EXPECT_EQ(record.Bytes(), expected);
+
+  EXPECT_EQ(record.GetLogoSlot(1), (LogoSlot{0x01020304, -2, 100}));
+  EXPECT_EQ(record.GetLogoSlot(3), (LogoSlot{-300, 450, 0x7FFFFFFF}));
+  EXPECT_EQ(record.PhotoFolder(), "C:\\A\\");
+  EXPECT_EQ(record.SaveFolder(), "D:\\");
+}
+
+TEST(SettingsRecord, LogoSlotNumbersOutsideOneToThreeAreRefused) {
+  SettingsRecord record;
+  EXPECT_THROW(record.GetLogoSlot(0), Error);
+  EXPECT_THROW(record.SetLogoSlot(4, {}), Error);
+  EXPECT_EQ(record.Bytes(), SettingsRecord::Image{});
+}
+
+TEST(SettingsRecord, NewValueWritesOnlyItsOwnBytesAndIsCutTo128) {
+  SettingsRecord record;
+  const std::string long_folder(200, 'a');
+  record.SetPhotoFolder(long_folder);
+  EXPECT_EQ(record.Bytes()[88], 128);
+  EXPECT_EQ(record.PhotoFolder(), std::string(128, 'a'));
+  EXPECT_EQ(record.Bytes()[217], 0) << "the cut must not spill into the next field";
+
+  record.SetPhotoFolder("xy");
+  EXPECT_EQ(record.PhotoFolder(), "xy");
+  EXPECT_EQ(record.Bytes()[88], 2);
+  for (std::size_t i = 91; i < 217; ++i) ASSERT_EQ(record.Bytes()[i], 'a') << "byte " << i;
+}
+
+TEST(SettingsRecord, DamagedLengthByteReadsAsTheCapacity) {
+  SettingsRecord record;
+  record.Bytes()[217] = 255;
+  EXPECT_EQ(record.SaveFolder().size(), 128u);
+}
+
+// A settings file of `size` pattern bytes in a fresh folder.
+class SettingsRecordFile : public ::testing::Test {
+ protected:
+  std::vector<std::uint8_t> PutFile(std::size_t size) {
+    std::vector<std::uint8_t> bytes = Pattern(size);
+    WriteBytes(path_, bytes);
+    return bytes;
+  }
+
+  TempFolder folder_;
+  const std::string path_ = folder_.Path(kSettingsFileName);
+};
+
+TEST_F(SettingsRecordFile, ReservedBytesPassThroughUnchanged) {
+  const std::vector<std::uint8_t> original = PutFile(736);
+  SettingsRecord record;
+  ReadSettingsRecordFile(path_, record);
+  EXPECT_EQ(record.Reserved(), static_cast<std::int32_t>(0x18110A03));
+  record.SetPhotoFolder("/photos/");
+  WriteSettingsRecordFile(path_, record);
+
+  std::vector<std::uint8_t> expected = original;
+  expected[88] = 8;
+  std::copy_n("/photos/", 8, expected.begin() + 89);
+  EXPECT_EQ(FileBytes(path_), expected);
+}
+
+TEST_F(SettingsRecordFile, ShortFileOverwritesOnlyTheRecordsStart) {
+  const std::vector<std::uint8_t> file = PutFile(100);
+  SettingsRecord record;
+  record.SetPhotoFolder(std::string(40, 'p'));
+  record.SetSaveFolder("/saved/");
+  const SettingsRecord::Image before = record.Bytes();
+  ReadSettingsRecordFile(path_, record);
+
+  for (std::size_t i = 0; i < 736; ++i) {
+    ASSERT_EQ(record.Bytes()[i], i < 100 ? file[i] : before[i]) << "byte " << i;
+  }
+  // Byte 88 came from the file, so does the folder's start; its tail is the old memory.
+  EXPECT_EQ(record.Bytes()[88], file[88]);
+  EXPECT_EQ(record.SaveFolder(), "/saved/");
+}
+
+TEST_F(SettingsRecordFile, LongFileIsReadToItsFirst736BytesAndRewrittenAs736) {
+  const std::vector<std::uint8_t> file = PutFile(1000);
+  SettingsRecord record;
+  ReadSettingsRecordFile(path_, record);
+  record.SetLogoSlot(2, {10, 20, 30});
+  WriteSettingsRecordFile(path_, record);
+
+  const std::vector<std::uint8_t> written = FileBytes(path_);
+  ASSERT_EQ(written.size(), 736u);
+  for (std::size_t i = 0; i < 736; ++i) {
+    if (i >= 16 && i < 28) continue;  // slot 2
+    ASSERT_EQ(written[i], file[i]) << "byte " << i;
+  }
+  EXPECT_EQ(written[16], 10);
+  EXPECT_EQ(written[24], 30);
+}
+
+TEST_F(SettingsRecordFile, MissingOrUnreadableFileThrowsAndLeavesTheRecord) {
+  SettingsRecord record;
+  record.SetSaveFolder("/kept/");
+  const SettingsRecord::Image before = record.Bytes();
+  EXPECT_THROW(ReadSettingsRecordFile(path_, record), Error);                    // not there yet
+  EXPECT_THROW(ReadSettingsRecordFile(folder_.Root().string(), record), Error);  // a folder
+  EXPECT_EQ(record.Bytes(), before);
+}
+
+TEST_F(SettingsRecordFile, WriteIntoAFolderThatIsAFileFails) {
+  const std::string not_a_folder = folder_.Path("plain");
+  WriteBytes(not_a_folder, {1, 2, 3});
+  EXPECT_THROW(WriteSettingsRecordFile(not_a_folder + "/" + kSettingsFileName, SettingsRecord{}),
+               Error);
+  EXPECT_EQ(FileBytes(not_a_folder), (std::vector<std::uint8_t>{1, 2, 3}));
+}
+
+// A write that fails part-way (here the file-size limit, which binds even root) must leave the
+// old file whole and no temporary file behind.
+TEST_F(SettingsRecordFile, FailedWriteKeepsTheOldFileWhole) {
+  const std::vector<std::uint8_t> old_file = PutFile(736);
+
+  SettingsRecord record;
+  record.SetPhotoFolder("/new/");
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 100;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  bool threw = false;
+  try {
+    WriteSettingsRecordFile(path_, record);
+  } catch (const Error&) {
+    threw = true;
+  }
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, old_handler);
+
+  EXPECT_TRUE(threw);
+  EXPECT_EQ(FileBytes(path_), old_file);
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder_.Root())) {
+    names.push_back(entry.path().filename().string());
+  }
+  EXPECT_EQ(names, std::vector<std::string>{kSettingsFileName});
+}
+
+TEST(AtomicFile, ReplacesContentAndLeavesNoTemporaryFile) {
+  TempFolder folder;
+  const std::string path = folder.Path("out.bin");
+  WriteBytes(path, std::vector<std::uint8_t>(5000, 9));
+  const std::vector<std::uint8_t> fresh = {1, 2, 3};
+  WriteFileAtomically(path, fresh);
+  EXPECT_EQ(FileBytes(path), fresh);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Root()),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+TEST(AtomicFile, ReadWholeFileDoesNotTrustTheReportedSize) {
+  // Files under /proc report size 0 yet have content.
+  const std::vector<std::uint8_t> status = ReadWholeFile("/proc/self/status");
+  const std::string text(status.begin(), status.end());
+  EXPECT_NE(text.find("VmHWM"), std::string::npos);
+}
+
+TEST(AtomicFile, ReadWholeFileRefusesFilesOverTheLimit) {
+  TempFolder folder;
+  const std::string path = folder.Path("ten.bin");
+  WriteBytes(path, std::vector<std::uint8_t>(10, 1));
+  EXPECT_EQ(ReadWholeFile(path, 10).size(), 10u);
+  EXPECT_THROW(ReadWholeFile(path, 9), Error);
+  EXPECT_THROW(ReadWholeFile("/proc/self/status", 16), Error);
+  EXPECT_EQ(ReadFileStart(path, 4), std::vector<std::uint8_t>(4, 1));
+  EXPECT_EQ(ReadFileStart(path, 736).size(), 10u);
+}
+
+}  // namespace
+}  // namespace rumora
