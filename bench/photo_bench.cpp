@@ -1,0 +1,241 @@
+// Opening and saving photos of today's sizes. Opening is timed as the window does it (read and
+// decode the file, then stretch it into the input view) and set against the library's own
+// command-line decoder on the same file; saving is timed on the 600x450 output picture against
+// the library's command-line encoder. Peers are started with std::system, so their figures
+// include starting a process, as a user's would. Counters: wall_ratio and cpu_ratio are ours /
+// peer; peak_per_WxHx3 is the peak memory of opening in units of the photo's own 24-bit size.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "imaging/bitmap.h"
+#include "imaging/image_view.h"
+#include "imaging/scratch_image_view.h"
+#include "photo_io/atomic_file.h"
+#include "photo_io/jpeg_reader.h"
+#include "photo_io/jpeg_writer.h"
+
+namespace rumora {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A smooth gradient with sensor-like noise: compresses like a photo, unlike flat colour.
+Bitmap PhotoLike(int width, int height) {
+  Bitmap photo(width, height);
+  std::mt19937 random(12345);
+  std::uniform_int_distribution<int> noise(-6, 6);
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* row = photo.Row(y);
+    for (int x = 0; x < width; ++x, row += 3) {
+      const int base_b = 40 + 160 * x / width;
+      const int base_g = 60 + 120 * y / height;
+      const int base_r = 200 - 150 * (x + y) / (width + height);
+      row[0] = static_cast<std::uint8_t>(std::clamp(base_b + noise(random), 0, 255));
+      row[1] = static_cast<std::uint8_t>(std::clamp(base_g + noise(random), 0, 255));
+      row[2] = static_cast<std::uint8_t>(std::clamp(base_r + noise(random), 0, 255));
+    }
+  }
+  return photo;
+}
+
+// Files the peers read, written once and removed at exit.
+class Fixtures {
+ public:
+  Fixtures() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "photo_bench_XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) std::abort();
+    folder_ = pattern;
+  }
+  ~Fixtures() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+  // The path of a quality-90 JPEG of a generated photo of `megapixels` (24 or 48).
+  const std::string& Jpeg(int megapixels) {
+    auto [at, fresh] = jpegs_.try_emplace(megapixels);
+    if (fresh) {
+      const int width = megapixels == 24 ? 6000 : 8000;
+      const int height = megapixels == 24 ? 4000 : 6000;
+      at->second = (folder_ / ("photo" + std::to_string(megapixels) + ".jpg")).string();
+      WriteFileAtomically(at->second, EncodeJpeg(PhotoLike(width, height), 90));
+    }
+    return at->second;
+  }
+
+  std::string Path(const std::string& name) const { return (folder_ / name).string(); }
+
+ private:
+  std::filesystem::path folder_;
+  std::map<int, std::string> jpegs_;
+};
+
+bool HavePeer(const char* name) {
+  return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+Fixtures& Files() {
+  static Fixtures fixtures;
+  return fixtures;
+}
+
+double ProcessCpuMilliseconds() {
+  timespec now{};
+  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
+
+double ChildrenCpuMilliseconds() {
+  rusage usage{};
+  ::getrusage(RUSAGE_CHILDREN, &usage);
+  const auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
+  return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+// Mean wall and CPU time in milliseconds of one run of a shell command (CPU time of the
+// command and the shell that starts it), over `runs` runs.
+struct PeerTime {
+  double wall_ms = -1;
+  double cpu_ms = -1;
+};
+
+PeerTime TimeCommand(const std::string& command, int runs) {
+  const auto start = Clock::now();
+  const double cpu_start = ChildrenCpuMilliseconds();
+  for (int i = 0; i < runs; ++i) {
+    if (std::system(command.c_str()) != 0) return {};
+  }
+  return {std::chrono::duration<double, std::milli>(Clock::now() - start).count() / runs,
+          (ChildrenCpuMilliseconds() - cpu_start) / runs};
+}
+
+// Times `work` per benchmark iteration, wall and CPU (all threads of this process), and sets
+// counters with the peer's figures and the ratios ours / peer.
+template <typename Work>
+void TimeAgainstPeer(benchmark::State& state, Work work, const char* peer,
+                     const std::string& command, int peer_runs) {
+  double wall_ms = 0, cpu_ms = 0;
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    const double cpu_start = ProcessCpuMilliseconds();
+    work();
+    cpu_ms += ProcessCpuMilliseconds() - cpu_start;
+    wall_ms += std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  }
+  const auto n = static_cast<double>(state.iterations());
+  state.counters["ours_ms"] = wall_ms / n;
+  state.counters["ours_cpu_ms"] = cpu_ms / n;
+  if (!HavePeer(peer)) return;
+  const PeerTime theirs = TimeCommand(command, peer_runs);
+  state.counters[std::string(peer) + "_ms"] = theirs.wall_ms;
+  state.counters[std::string(peer) + "_cpu_ms"] = theirs.cpu_ms;
+  state.counters["wall_ratio"] = wall_ms / n / theirs.wall_ms;
+  state.counters["cpu_ratio"] = cpu_ms / n / theirs.cpu_ms;
+}
+
+// The input view: a 602x402 control over the fixed 600x600 picture.
+ScratchImageView& InputView() {
+  static ScratchImageView view(602, 402);
+  view.AssignPicture(Bitmap::Filled(600, 600, clWhite));
+  return view;
+}
+
+// Read + decode + stretch into the input view, as opening a photo does; with the command-line
+// decoder's time on the same file and the ratio of the two.
+void BM_OpenAndDisplay(benchmark::State& state) {
+  const std::string& path = Files().Jpeg(static_cast<int>(state.range(0)));
+  ScratchImageView& view = InputView();
+  TimeAgainstPeer(
+      state,
+      [&] {
+        JpegDecoder decoder;
+        decoder.Open(path);
+        const Bitmap photo = decoder.Decode();
+        StretchToView(photo, view);
+        benchmark::DoNotOptimize(view.Picture().Data());
+      },
+      "djpeg", "djpeg -outfile /dev/null '" + path + "'", 3);
+}
+BENCHMARK(BM_OpenAndDisplay)->Arg(24)->Arg(48)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_DecodeOnly(benchmark::State& state) {
+  const std::vector<std::uint8_t> file =
+      ReadWholeFile(Files().Jpeg(static_cast<int>(state.range(0))));
+  for (auto _ : state) benchmark::DoNotOptimize(DecodeJpeg(file).Data());
+}
+BENCHMARK(BM_DecodeOnly)->Arg(24)->Arg(48)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_DisplayOnly(benchmark::State& state) {
+  const Bitmap photo = DecodeJpeg(ReadWholeFile(Files().Jpeg(static_cast<int>(state.range(0)))));
+  ScratchImageView& view = InputView();
+  for (auto _ : state) {
+    StretchToView(photo, view);
+    benchmark::DoNotOptimize(view.Picture().Data());
+  }
+}
+BENCHMARK(BM_DisplayOnly)->Arg(24)->Arg(48)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+std::int64_t StatusKilobytes(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind(field, 0) == 0) return std::atoll(line.c_str() + std::string(field).size());
+  }
+  return -1;
+}
+
+// Peak memory of opening one photo, above what the process held before, in units of the
+// photo's own 24-bit size (W x H x 3). Resetting the peak needs Linux's clear_refs.
+void BM_OpenPeakMemory(benchmark::State& state) {
+  const int megapixels = static_cast<int>(state.range(0));
+  const std::string& path = Files().Jpeg(megapixels);
+  double peak_ratio = -1;
+  for (auto _ : state) {
+    ::malloc_trim(0);  // memory freed earlier must not hide this run's needs
+    std::ofstream("/proc/self/clear_refs") << "5";
+    const std::int64_t before_kb = StatusKilobytes("VmRSS:");
+    JpegDecoder decoder;
+    decoder.Open(path);
+    const Bitmap photo = decoder.Decode();
+    const std::int64_t peak_kb = StatusKilobytes("VmHWM:");
+    peak_ratio = static_cast<double>(peak_kb - before_kb) * 1024.0 /
+                 static_cast<double>(photo.SizeInBytes());
+  }
+  state.counters["peak_per_WxHx3"] = peak_ratio;
+}
+BENCHMARK(BM_OpenPeakMemory)->Arg(24)->Arg(48)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Encoding the 600x450 output picture, and the command-line encoder on the same pixels.
+void BM_EncodeOutput(benchmark::State& state) {
+  const Bitmap picture = PhotoLike(600, 450);
+  std::vector<std::uint8_t> ppm;
+  const std::string header = "P6\n600 450\n255\n";
+  ppm.assign(header.begin(), header.end());
+  for (int y = 0; y < picture.Height(); ++y) {
+    const std::uint8_t* p = picture.Row(y);
+    for (int x = 0; x < picture.Width(); ++x, p += 3) ppm.insert(ppm.end(), {p[2], p[1], p[0]});
+  }
+  const std::string in = Files().Path("output.ppm");
+  WriteFileAtomically(in, ppm);
+  TimeAgainstPeer(
+      state, [&] { benchmark::DoNotOptimize(EncodeJpeg(picture, 90).data()); }, "cjpeg",
+      "cjpeg -quality 90 -outfile '" + Files().Path("output.jpg") + "' '" + in + "'", 20);
+}
+BENCHMARK(BM_EncodeOutput)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace rumora
