@@ -87,7 +87,11 @@ std::string ForceJpgExtension(std::string_view name) {
 }
 
 std::optional<std::string> Utf8ToCp932(const std::string& utf8) {
-  return Converter("CP932", "UTF-8").Convert(utf8);
+  std::optional<std::string> cp932 = Converter("CP932", "UTF-8").Convert(utf8);
+  // Some characters are mapped to a look-alike (a wave dash to a full-width tilde, a yen sign
+  // to a backslash). A name that would not come back as it was has no Shift-JIS form.
+  if (cp932 && Converter("UTF-8", "CP932").Convert(*cp932) != utf8) return std::nullopt;
+  return cp932;
 }
 
 std::optional<std::string> Cp932ToUtf8(const std::string& cp932) {

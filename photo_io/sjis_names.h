@@ -32,7 +32,9 @@ std::string CutToFolderCapacity(std::string_view folder);
 std::string ForceJpgExtension(std::string_view name);
 
 // Converts between UTF-8 and code page 932. nullopt when a character has no form in the target
-// (or the input is not valid in its own encoding). Throws Error if the converter is unavailable.
+// (or the input is not valid in its own encoding); to code page 932 also when a character would
+// only come back as a look-alike ("〜" as "～", "¥" as "\"). Throws Error if the converter is
+// unavailable.
 std::optional<std::string> Utf8ToCp932(const std::string& utf8);
 std::optional<std::string> Cp932ToUtf8(const std::string& cp932);
 

@@ -188,6 +188,32 @@ class PhotoWindowTest : public QObject {
     QVERIFY(f.Panel1->isVisible());  // the failure skips the rest of the operation
   }
 
+  void aPhotoThatFailsWhileDecodingKeepsOnlyItsFolder() {
+    WindowFixture w(true, SeededSettings());
+    TForm1& f = *w.form;
+    QDir().mkpath(w.PathOf("broken"));
+    // Without its quantisation tables the header still reads, but the pixels cannot be decoded.
+    QByteArray bytes = ToBytes(EncodeJpeg(PatternPhoto(64, 48), 90));
+    for (qsizetype at; (at = bytes.indexOf(QByteArray("\xFF\xDB", 2))) >= 0;) {
+      const int length = (uchar(bytes[at + 2]) << 8) | uchar(bytes[at + 3]);
+      bytes.remove(at, 2 + length);
+    }
+    WriteBytes(w.PathOf("broken/p.jpg"), bytes);
+    QTest::mouseClick(f.outputimg, Qt::LeftButton, {}, QPoint(5, 5));
+    f.FreeRotationDone = 1;
+    w.platform.openAnswers << w.PathOf("broken/p.jpg");
+    Click(f.BitBtn2);
+
+    QVERIFY(w.platform.messages.empty());
+    QVERIFY(f.WorkingBitmap.Empty());
+    QCOMPARE(f.Panel2->size(), QSize(600, 600));
+    QVERIFY(f.Panel1->isVisible());  // the steps after the guard did not run
+    QCOMPARE(f.FreeRotationDone, 1);
+    const QByteArray folder = QFile::encodeName(w.PathOf("broken") + "/");
+    QCOMPARE(w.ReadFile("rumora.dat").mid(88, 1 + folder.size()),
+             char(folder.size()) + folder);
+  }
+
   void realPhotosOfEveryKindOpen_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QSize>("size");
@@ -341,12 +367,14 @@ class PhotoWindowTest : public QObject {
     QTest::newRow("dot in the folder only") << "my.dir/photo" << "my.dir/photo.jpg";
     QTest::newRow("japanese name") << "商品写真.png" << "商品写真.jpg";
     QTest::newRow("no shift-jis form") << "photo\u00e9\U0001F600.bmp" << "photo\u00e9\U0001F600.jpg";
+    QTest::newRow("wave dash folder") << "out\u301c/listing" << "out\u301c/listing.jpg";
+    QTest::newRow("yen sign") << "price\u00a5100" << "price\u00a5100.jpg";
   }
   void savedNamesAlwaysEndInDotJpg() {
     QFETCH(QString, typed);
     QFETCH(QString, saved);
     WindowFixture w;
-    QDir().mkpath(w.PathOf("out/my.dir"));
+    QDir().mkpath(QFileInfo(w.PathOf("out/" + typed)).path());
     w.platform.saveAnswers << w.PathOf("out/" + typed);
     Click(w.form->BitBtn1);
     QVERIFY(QFileInfo::exists(w.PathOf("out/" + saved)));

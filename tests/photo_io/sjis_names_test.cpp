@@ -84,6 +84,9 @@ TEST(Cp932, ConvertsBothWays) {
 
 TEST(Cp932, CharactersWithoutAFormGiveNothing) {
   EXPECT_EQ(Utf8ToCp932("photo😀.jpg"), std::nullopt);
+  // Characters that would come back as a look-alike have no form either: a name must not change.
+  EXPECT_EQ(Utf8ToCp932("out〜/listing"), std::nullopt);
+  EXPECT_EQ(Utf8ToCp932("price¥100"), std::nullopt);
   EXPECT_EQ(Cp932ToUtf8("d\\\x81"), std::nullopt);  // a lead byte with no second byte
 }
 
