@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <utility>
 
 namespace rumora {
 
@@ -33,7 +34,15 @@ void ImageViewWidget::mouseMoveEvent(QMouseEvent* event) {
 void ImageViewWidget::mouseReleaseEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
   if (OnMouseUp) OnMouseUp(event->button(), event->buttons(), event->modifiers(), p.x(), p.y());
-  if (OnClick && rect().contains(p)) OnClick();
+  const bool secondOfDouble = std::exchange(doubleClickPressed_, false);
+  if (OnClick && event->button() == Qt::LeftButton && !secondOfDouble && rect().contains(p)) {
+    OnClick();
+  }
+}
+
+void ImageViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+  doubleClickPressed_ = true;
+  mousePressEvent(event);
 }
 
 }  // namespace rumora

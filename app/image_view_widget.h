@@ -20,6 +20,7 @@ class ImageViewWidget final : public QWidget, public ImageView {
   std::function<void(Qt::MouseButton, Qt::MouseButtons, Qt::KeyboardModifiers, int, int)>
       OnMouseDown, OnMouseUp;
   std::function<void(Qt::MouseButtons, Qt::KeyboardModifiers, int, int)> OnMouseMove;
+  // A left-button click; the second click of a double click does not count again.
   std::function<void()> OnClick;
 
  protected:
@@ -27,6 +28,11 @@ class ImageViewWidget final : public QWidget, public ImageView {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  // The second press of a double click: its release is not another click.
+  bool doubleClickPressed_ = false;
 };
 
 }  // namespace rumora

@@ -118,6 +118,18 @@ class MainWindowTest : public QObject {
     QVERIFY(InputViewShown(f));
   }
 
+  void theOvalTakesLeftClicksAndADoubleClickOnce() {
+    WindowFixture w;
+    TForm1& f = *w.form;
+    QTest::mouseClick(f.Image8, Qt::RightButton, {}, QPoint(5, 5));
+    QVERIFY(InputViewShown(f));
+    // A double click: a click, then the double-click press and its release.
+    QTest::mouseClick(f.Image8, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseDClick(f.Image8, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(f.Image8, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(OutputViewShown(f));
+  }
+
   void opensTheHelpPageBesideTheExecutable() {
     WindowFixture w;
     Click(w.form->Image10);
