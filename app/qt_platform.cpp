@@ -98,6 +98,11 @@ void QtPlatform::ClipCursor(const QRect* screenRect) {
 
 bool QtPlatform::eventFilter(QObject* watched, QEvent* event) {
   if (confinement_ && event->type() == QEvent::MouseMove) {
+    if (static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton) {
+      // The button was let go where no release reached the frame: the pointer is free again.
+      ClipCursor(nullptr);
+      return QObject::eventFilter(watched, event);
+    }
     const QPoint global = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
     const QRect& r = *confinement_;
     const QPoint inside(std::clamp(global.x(), r.left(), r.left() + r.width() - 1),

@@ -108,6 +108,22 @@ void TSelShape::mouseReleaseEvent(QMouseEvent* event) {
   event->accept();
 }
 
+void TSelShape::hideEvent(QHideEvent* event) {
+  AbandonDrag();
+  QWidget::hideEvent(event);
+}
+
+bool TSelShape::event(QEvent* event) {
+  if (event->type() == QEvent::UngrabMouse) AbandonDrag();
+  return QWidget::event(event);
+}
+
+void TSelShape::AbandonDrag() {
+  if (!frame_.Dragging()) return;
+  frame_.MouseUp(0, 0);
+  if (ClipCursor) ClipCursor(nullptr);
+}
+
 QPoint TSelShape::ClampedPosition(const QMouseEvent& event) const {
   const QPoint local = event.position().toPoint();
   const QWidget* parent = parentWidget();

@@ -67,6 +67,8 @@ class TSelShape : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   // The event position in frame coordinates, moved so that in parent coordinates it lies within
@@ -75,6 +77,8 @@ class TSelShape : public QWidget {
   void SyncParentSize();
   void SyncGeometry();
   void ShowCursor(FrameCursor cursor);
+  // Ends a drag that no release will end (the frame was hidden or lost the pointer).
+  void AbandonDrag();
 
   SelFrame frame_;
   QColor penColour_ = Qt::black;

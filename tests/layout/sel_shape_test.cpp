@@ -38,6 +38,7 @@ class SelShapeTest : public QObject {
   void eventsComeBeforeTheDragStep();
   void dragLeavingThePanelIsClampedToIt();
   void clipCursorHookOnPressAndRelease();
+  void hidingTheFrameMidDragEndsTheDrag();
   void ratioKeeperMakesATopDragShiftTheFrame();
   void paintsOnlyTheOutline();
 
@@ -202,6 +203,20 @@ void SelShapeTest::clipCursorHookOnPressAndRelease() {
   Release({105, 80});
   QCOMPARE(calls.size(), std::size_t{2});
   QVERIFY(!calls[1].has_value());
+}
+
+void SelShapeTest::hidingTheFrameMidDragEndsTheDrag() {
+  int released = 0;
+  frame_->ClipCursor = [&](const QRect* r) { released += r == nullptr; };
+  Press({100, 80});
+  QVERIFY(frame_->Frame().Dragging());
+  frame_->hide();  // no release will reach it now
+  QVERIFY(!frame_->Frame().Dragging());
+  QCOMPARE(released, 1);
+  frame_->show();
+  MoveTo({120, 90});  // a move after that must not drag it
+  QCOMPARE(frame_->geometry(), QRect(50, 40, 100, 80));
+  Release({120, 90});  // lets go of the test's button
 }
 
 void SelShapeTest::ratioKeeperMakesATopDragShiftTheFrame() {
