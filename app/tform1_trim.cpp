@@ -28,9 +28,8 @@ void TForm1::BitBtn3Click() {
   {
     // The output is not repainted while its pixels are being written.
     HiddenWhileWriting hidden(Image1);
-    const FrameBounds frame{SelShape1->Left(), SelShape1->Top(), SelShape1->Width(),
-                            SelShape1->Height()};
-    TrimIntoOutput(WorkingBitmap, Image2->width(), frame, Layout, Regions, *Image1, Img1,
+    TrimIntoOutput(WorkingBitmap, Image2->width(), SelShape1->Frame().Bounds(), Layout, Regions,
+                   *Image1, Img1,
                    [this](int width, int height) { Img1.SetControlSize(width, height); },
                    CheckBox3->isChecked(), *progress_);
   }

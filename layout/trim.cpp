@@ -97,31 +97,6 @@ void PasteImageAt(ImageView& source, ImageView& target, int dx, int dy) {
   }
 }
 
-std::optional<PixelSize> ScratchSize(int layout, int paneIndex) {
-  PaneCount(layout);  // rejects an unknown layout
-  switch (layout) {
-    case 1:
-      return PixelSize{300, 450};
-    case 2:
-      return PixelSize{600, 225};
-    case 3:
-      return PixelSize{200, 450};
-    case 4:
-      return PixelSize{600, 150};
-    case 5:
-      return paneIndex == 12 ? PixelSize{300, 450} : PixelSize{300, 225};
-    case 6:
-      return PixelSize{300, 225};
-    default:
-      return std::nullopt;
-  }
-}
-
-PixelPoint PaneCorner(const RegionTable& table, int slot) {
-  const Region& pane = table[slot];
-  return {pane.left, pane.top};
-}
-
 void TrimIntoOutput(const Bitmap& working, int inputViewWidth, const FrameBounds& frame,
                     const LayoutState& state, const RegionTable& table, ImageView& output,
                     ImageView& scratch, const std::function<void(int, int)>& setScratchSize,
@@ -130,16 +105,16 @@ void TrimIntoOutput(const Bitmap& working, int inputViewWidth, const FrameBounds
   scratch.GetCanvas();
   const double s = TrimScale(working.Width(), inputViewWidth);
   const Region framed = FramedRectangle(frame);
-  const std::optional<PixelSize> scratchSize = ScratchSize(state.LayoutKind, state.PaneIndex);
-  if (!scratchSize) {
+  if (state.LayoutKind == 0) {
     CopyRegionScaled(working, output, framed.left, framed.top, framed.right, framed.bottom, s,
                      progress);
   } else {
-    setScratchSize(scratchSize->width, scratchSize->height);
+    // The scratch view takes the pane's size; the block then goes to the pane's corner.
+    const Region& pane = table[state.PaneIndex];
+    setScratchSize(RegionWidth(pane), RegionHeight(pane));
     CopyRegionScaled(working, scratch, framed.left, framed.top, framed.right, framed.bottom, s,
                      progress);
-    const PixelPoint corner = PaneCorner(table, state.PaneIndex);
-    PasteImageAt(scratch, output, corner.x, corner.y);
+    PasteImageAt(scratch, output, pane.left, pane.top);
   }
   DrawSplitLines(output.GetCanvas(), state.LayoutKind, splitLinesTicked);
 }

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 
 #include "imaging/bitmap.h"
 #include "imaging/image_view.h"
@@ -11,18 +10,6 @@
 #include "layout/region_table.h"
 
 namespace rumora {
-
-struct PixelSize {
-  int width = 0;
-  int height = 0;
-  friend bool operator==(const PixelSize&, const PixelSize&) = default;
-};
-
-struct PixelPoint {
-  int x = 0;
-  int y = 0;
-  friend bool operator==(const PixelPoint&, const PixelPoint&) = default;
-};
 
 // The scale from input-view pixels to working-bitmap pixels, one factor for both axes, taken
 // from the widths: workingWidth / inputViewWidth as a double (0 for a view without width).
@@ -50,14 +37,6 @@ void CopyRegionScaled(const Bitmap& source, ImageView& target, std::int32_t L, s
 // picture gives black; what falls outside the target picture is dropped. Source and target are
 // meant to be different views. Cannot fail (beyond creating a missing picture).
 void PasteImageAt(ImageView& source, ImageView& target, int dx, int dy);
-
-// The size the scratch view takes for a trim into pane slot `paneIndex` of `layout`; none in
-// layout 0, where the block goes straight over the whole output. Throws Error for a layout
-// outside 0..6.
-std::optional<PixelSize> ScratchSize(int layout, int paneIndex);
-
-// The top-left corner of a pane in the output.
-PixelPoint PaneCorner(const RegionTable& table, int slot);
 
 // The trim's work on the pictures: the scratch view is set to 600x450 and its picture made, the
 // frame's block of `working` is copied at s = working width / input view width into the whole

@@ -144,20 +144,6 @@ TEST(PasteImageAt, ClipsToTheTargetAndReadsBlackBeyondTheSource) {
   EXPECT_TRUE(AllPixels(out, 0, 0, 5, 3, clSilver));
 }
 
-TEST(ScratchSize, MatchesThePaneItServes) {
-  RegionTable table;
-  InitRegionTable(table);
-  EXPECT_FALSE(ScratchSize(0, 1).has_value());
-  for (int slot = 2; slot <= 18; ++slot) {
-    const auto size = ScratchSize(LayoutOfSlot(slot), slot);
-    ASSERT_TRUE(size.has_value());
-    EXPECT_EQ(*size, (PixelSize{RegionWidth(table[slot]), RegionHeight(table[slot])}))
-        << "slot " << slot;
-    EXPECT_EQ(PaneCorner(table, slot), (PixelPoint{table[slot].left, table[slot].top}));
-  }
-  EXPECT_EQ(ScratchSize(5, 12), (PixelSize{300, 450}));
-  EXPECT_EQ(ScratchSize(5, 14), (PixelSize{300, 225}));
-}
 
 class TrimIntoOutputTest : public ::testing::Test {
  protected:
