@@ -28,10 +28,12 @@ TForm1::TForm1(Platform& platform, QWidget* parent) : QWidget(parent), platform_
 
 TForm1::~TForm1() { FormDestroy(); }
 
-void TForm1::Run(const std::function<void()>& handler) {
+void TForm1::Run(const std::function<void()>& handler, bool repaintViews) {
   RunHandler(platform_, this, handler);
   // Handlers draw into the pictures directly; show what they drew.
-  for (ImageViewWidget* view : {Image1, Image2, gbImage}) view->update();
+  if (repaintViews) {
+    for (ImageViewWidget* view : {Image1, Image2, gbImage}) view->update();
+  }
 }
 
 void TForm1::FormCreate() {
@@ -137,7 +139,7 @@ void TForm1::ConnectHandlers() {
   // Ticking or clearing, by hand or by an operation, runs the click handler.
   connect(CheckBox4, &QCheckBox::toggled, this, [this] { Run([this] { CheckBox4Click(); }); });
   SelShape1->OnMouseMove = [this](TSelShape&, Qt::MouseButtons, Qt::KeyboardModifiers, int, int) {
-    Run([this] { SelShape1MouseMove(); });
+    Run([this] { SelShape1MouseMove(); }, /*repaintViews=*/false);
   };
 }
 

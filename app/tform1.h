@@ -129,8 +129,8 @@ class TForm1 final : public QWidget {
   QString SettingsRecordPath() const;
 
   // Runs `handler` as an event handler: errors become the application's error report, and the
-  // views repaint afterwards.
-  void Run(const std::function<void()>& handler);
+  // views repaint afterwards unless the handler drew nothing into them.
+  void Run(const std::function<void()>& handler, bool repaintViews = true);
 
  private:
   void CreateControls();

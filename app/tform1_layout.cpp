@@ -2,6 +2,7 @@
 // the current pane and keeping the pane's proportions while it is dragged.
 #include <QLabel>
 #include <QToolButton>
+#include <algorithm>
 
 #include "app/image_view_widget.h"
 #include "app/tform1.h"
@@ -39,9 +40,12 @@ void TForm1::PlaceTrimFrame() {
 }
 
 void TForm1::SelShape1MouseMove() {
-  const FrameBounds frame{SelShape1->Left(), SelShape1->Top(), SelShape1->Width(),
-                          SelShape1->Height()};
-  SelShape1->SetBounds(KeepPaneRatio(frame, Regions[Layout.PaneIndex], Panel2->height()));
+  FrameBounds kept =
+      KeepPaneRatio(SelShape1->Frame().Bounds(), Regions[Layout.PaneIndex], Panel2->height());
+  // A frame whose top lies at or below the photo's foot would be cut to no width at all and
+  // could no longer be grabbed; it keeps the smallest width a drag may give it.
+  kept.width = std::max(kept.width, SelShape1->Frame().MinWidth);
+  SelShape1->SetBounds(kept);
 }
 
 }  // namespace rumora

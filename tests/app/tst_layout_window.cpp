@@ -112,6 +112,11 @@ class LayoutWindowTest : public QObject {
     frame->SetBounds(0, 100, 300, 150);
     QTest::mouseMove(frame, QPoint(150, 75));  // 100 + 300 * 0.75 > 300: width := Round(200 / 0.75)
     QCOMPARE(FrameOf(frame), QRect(0, 100, 267, 150));
+
+    // A frame whose top is already at the photo's foot keeps a width that can still be grabbed.
+    frame->SetBounds(0, 299, 100, 50);  // Round((300 - 299) / 0.75) = 1
+    QTest::mouseMove(frame, QPoint(50, 1));
+    QCOMPARE(FrameOf(frame), QRect(0, 299, 5, 50));
   }
 };
 
