@@ -13,6 +13,12 @@ void PrintNothing(j_common_ptr) {}
 
 }  // namespace
 
+void FailWithMessage(j_common_ptr cinfo, const char* message) {
+  auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
+  std::snprintf(manager->message, sizeof manager->message, "%s", message);
+  std::longjmp(manager->jump, 1);
+}
+
 jpeg_error_mgr* InstallErrorManager(ErrorManager& manager) {
   jpeg_error_mgr* pub = jpeg_std_error(&manager.pub);
   pub->error_exit = ExitWithError;

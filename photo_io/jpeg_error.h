@@ -27,4 +27,8 @@ struct ErrorManager {
 // cinfo.err before jpeg_create_*.
 jpeg_error_mgr* InstallErrorManager(ErrorManager& manager);
 
+// Ends the guarded call with our own message, as a library error would. Only for use inside
+// the library's callbacks or the guarded calls themselves.
+[[noreturn]] void FailWithMessage(j_common_ptr cinfo, const char* message);
+
 }  // namespace rumora::jpeg_detail

@@ -42,10 +42,24 @@ void ConvertPlainCmyk(const JSAMPLE* cmyk, std::uint8_t* bgr, JDIMENSION width) 
 // The guarded library calls (see jpeg_error.h). Each returns false after a library error, whose
 // text is then in the error manager.
 
-bool GuardedCreate(jpeg_decompress_struct* cinfo, ErrorManager* errors) {
+// Called by the library as it reads; stops a photo made of too many scans.
+void CheckScanCount(j_common_ptr common) {
+  if (!common->is_decompressor) return;
+  const auto* cinfo = reinterpret_cast<j_decompress_ptr>(common);
+  if (cinfo->input_scan_number > kMaxJpegScans) {
+    jpeg_detail::FailWithMessage(common, "スキャンの数が多すぎます");
+  }
+}
+
+bool GuardedCreate(jpeg_decompress_struct* cinfo, ErrorManager* errors,
+                   jpeg_progress_mgr* progress) {
   cinfo->err = jpeg_detail::InstallErrorManager(*errors);
   if (setjmp(errors->jump)) return false;
   jpeg_create_decompress(cinfo);
+  // Beyond this budget the library would need a backing store, which it lacks: it fails.
+  cinfo->mem->max_memory_to_use = kMaxLibraryMemory;
+  progress->progress_monitor = CheckScanCount;
+  cinfo->progress = progress;
   return true;
 }
 
@@ -109,6 +123,7 @@ std::int64_t MinimumHuffmanBits(const jpeg_decompress_struct& cinfo) {
 
 struct JpegDecoder::Session {
   ErrorManager errors{};
+  jpeg_progress_mgr progress{};
   jpeg_decompress_struct cinfo{};
   bool created = false;
   std::vector<std::uint8_t> owned;  // the file, when the decoder read it
@@ -143,7 +158,7 @@ void JpegDecoder::OpenMemory(std::span<const std::uint8_t> bytes) {
 void JpegDecoder::Start(std::unique_ptr<Session> session) {
   if (session->data.empty()) throw Error("JPEG ファイルが空です");
   jpeg_decompress_struct* cinfo = &session->cinfo;
-  if (!GuardedCreate(cinfo, &session->errors)) {
+  if (!GuardedCreate(cinfo, &session->errors, &session->progress)) {
     throw Error("JPEG デコーダを準備できません: " + LibraryMessage(session->errors));
   }
   session->created = true;

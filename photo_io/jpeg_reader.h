@@ -16,6 +16,12 @@ namespace rumora {
 inline constexpr std::int64_t kMaxPhotoPixels = 400'000'000;
 // The largest JPEG file read.
 inline constexpr std::size_t kMaxJpegFileBytes = std::size_t{1} << 30;
+// The most scans a progressive photo may have. Encoders write about ten; each scan costs a pass
+// over the whole photo, so a file of thousands of tiny scans would hold the window for minutes.
+inline constexpr int kMaxJpegScans = 256;
+// The most memory the library may take for its own whole-photo stores (the coefficients of a
+// progressive photo: 2 bytes per sample). A 100-megapixel progressive photo needs about 300 MB.
+inline constexpr long kMaxLibraryMemory = 1L << 30;
 
 // Decodes one JPEG photo in two steps: Open reads the file and its header, Decode produces the
 // pixels. Decoding uses the library's default choices (accurate integer DCT, smooth chroma

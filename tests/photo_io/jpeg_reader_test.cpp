@@ -267,6 +267,46 @@ TEST(DamagedPhoto, TruncatedBaselineOpensWithTheLibrarysFill) {
   EXPECT_TRUE(SamePixels(cut, *reference));
 }
 
+// A progressive file whose last scan is repeated `extra` times more.
+std::vector<std::uint8_t> WithRepeatedLastScan(const std::vector<std::uint8_t>& jpeg, int extra) {
+  // In coded data a 0xFF byte is followed by 0x00 or a restart code, so 0xFF 0xDA is a marker.
+  std::size_t last_scan = 0;
+  for (std::size_t i = 0; i + 1 < jpeg.size(); ++i) {
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA) last_scan = i;
+  }
+  const std::size_t end = jpeg.size() - 2;  // the end-of-image marker
+  std::vector<std::uint8_t> out(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(end));
+  for (int i = 0; i < extra; ++i) {
+    out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(last_scan),
+               jpeg.begin() + static_cast<std::ptrdiff_t>(end));
+  }
+  out.insert(out.end(), {0xFF, 0xD9});
+  return out;
+}
+
+// Each scan costs a pass over the whole photo: a file of endless tiny scans is refused rather
+// than holding the window for minutes.
+TEST(DamagedPhoto, EndlessScansAreRefused) {
+  const std::vector<std::uint8_t> good = FileBytes(TestPhoto("video-001.progressive.jpeg"));
+  ASSERT_EQ(good[good.size() - 1], 0xD9);
+  EXPECT_EQ(DecodeJpeg(WithRepeatedLastScan(good, 20)).Width(), 150);  // repeats are harmless
+  EXPECT_THROW(DecodeJpeg(WithRepeatedLastScan(good, kMaxJpegScans)), Error);
+}
+
+// Arithmetic coding has no floor on bits per block, so a tiny progressive file can claim a
+// photo whose coefficient store alone would take gigabytes: refused by the memory budget.
+TEST(DamagedPhoto, ProgressiveClaimBeyondTheMemoryBudgetIsRefused) {
+  if (!testing::HaveProgram("cjpeg")) GTEST_SKIP() << "cjpeg is not installed";
+  TempFolder folder;
+  testing::WritePpm(testing::GradientPicture(64, 48), folder.Path("small.ppm"));
+  const std::string command = "cjpeg -arithmetic -progressive -sample 1x1 -outfile '" +
+                              folder.Path("small.jpg") + "' '" + folder.Path("small.ppm") + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  JpegDecoder decoder;
+  decoder.OpenMemory(WithClaimedSize(FileBytes(folder.Path("small.jpg")), 20000, 20000));
+  EXPECT_THROW(decoder.Decode(), Error);
+}
+
 TEST(DamagedPhoto, FileCutInsideTheHeaderIsRefused) {
   const std::vector<std::uint8_t> good = FileBytes(TestPhoto("tower.jpg"));
   const std::size_t sos = FindMarker(good, 0xDA);
