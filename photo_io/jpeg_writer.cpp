@@ -1,8 +1,8 @@
 #include "photo_io/jpeg_writer.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <memory>
+#include <new>
+#include <vector>
 
 #include "imaging/error.h"
 #include "photo_io/jpeg_error.h"
@@ -25,19 +25,62 @@ struct Compressor {
   ~Compressor() { jpeg_destroy_compress(&cinfo); }
 };
 
-struct FreeWithC {
-  void operator()(unsigned char* p) const { std::free(p); }
+// The encoded file goes into a vector that the caller owns. The library only sees a C struct
+// and plain callbacks; a failed allocation is turned into a library error outside any C++
+// handler, so nothing is thrown through the library and nothing is freed twice.
+struct VectorDestination {
+  jpeg_destination_mgr pub;  // first member: the library hands back a pointer to it
+  std::vector<std::uint8_t>* out;
 };
 
-// The guarded encode (see jpeg_error.h). The library grows its output buffer with malloc and
-// keeps *out current, so the caller frees it on every path. Returns false after a library error.
-bool GuardedEncode(jpeg_compress_struct* cinfo, ErrorManager* errors, const std::uint8_t* pixels,
-                   int width, int height, std::size_t stride, int quality, unsigned char** out,
-                   unsigned long* out_size) {
+constexpr std::size_t kFirstOutputBytes = 64 * 1024;
+
+bool GrowTo(std::vector<std::uint8_t>& out, std::size_t size) {
+  try {
+    out.resize(size);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+void InitDestination(j_compress_ptr cinfo) {
+  auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
+  if (!GrowTo(*dest->out, kFirstOutputBytes)) {
+    jpeg_detail::FailWithMessage(reinterpret_cast<j_common_ptr>(cinfo), "out of memory");
+  }
+  dest->pub.next_output_byte = dest->out->data();
+  dest->pub.free_in_buffer = dest->out->size();
+}
+
+// Called when the buffer is full: doubles it and hands the library the new half.
+boolean EmptyOutputBuffer(j_compress_ptr cinfo) {
+  auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
+  const std::size_t used = dest->out->size();
+  if (!GrowTo(*dest->out, used * 2)) {
+    jpeg_detail::FailWithMessage(reinterpret_cast<j_common_ptr>(cinfo), "out of memory");
+  }
+  dest->pub.next_output_byte = dest->out->data() + used;
+  dest->pub.free_in_buffer = dest->out->size() - used;
+  return TRUE;
+}
+
+void TermDestination(j_compress_ptr cinfo) {
+  auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
+  dest->out->resize(dest->out->size() - dest->pub.free_in_buffer);
+}
+
+// The guarded encode (see jpeg_error.h). Returns false after a library error.
+bool GuardedEncode(jpeg_compress_struct* cinfo, ErrorManager* errors, VectorDestination* dest,
+                   const std::uint8_t* pixels, int width, int height, std::size_t stride,
+                   int quality) {
   cinfo->err = jpeg_detail::InstallErrorManager(*errors);
   if (setjmp(errors->jump)) return false;
   jpeg_create_compress(cinfo);
-  jpeg_mem_dest(cinfo, out, out_size);
+  dest->pub.init_destination = InitDestination;
+  dest->pub.empty_output_buffer = EmptyOutputBuffer;
+  dest->pub.term_destination = TermDestination;
+  cinfo->dest = &dest->pub;
   cinfo->image_width = static_cast<JDIMENSION>(width);
   cinfo->image_height = static_cast<JDIMENSION>(height);
   cinfo->input_components = 3;
@@ -62,15 +105,14 @@ bool GuardedEncode(jpeg_compress_struct* cinfo, ErrorManager* errors, const std:
 }  // namespace
 
 std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bitmap, int quality) {
+  std::vector<std::uint8_t> out;
   Compressor compressor;
-  unsigned char* out = nullptr;
-  unsigned long out_size = 0;
-  const bool ok =
-      GuardedEncode(&compressor.cinfo, &compressor.errors, bitmap.Data(), bitmap.Width(),
-                    bitmap.Height(), bitmap.Stride(), quality, &out, &out_size);
-  const std::unique_ptr<unsigned char, FreeWithC> buffer(out);
-  if (!ok) throw Error("JPEG に変換できません: " + std::string(compressor.errors.message));
-  return std::vector<std::uint8_t>(buffer.get(), buffer.get() + out_size);
+  VectorDestination dest{{}, &out};
+  if (!GuardedEncode(&compressor.cinfo, &compressor.errors, &dest, bitmap.Data(), bitmap.Width(),
+                     bitmap.Height(), bitmap.Stride(), quality)) {
+    throw Error("JPEG に変換できません: " + std::string(compressor.errors.message));
+  }
+  return out;
 }
 
 }  // namespace rumora
