@@ -91,11 +91,13 @@ void WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
 }
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t max_bytes) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Non-blocking, so that opening a FIFO or a device returns at once; only plain files are read.
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!fd.valid()) throw Error(Describe("ファイルを開けません", path, errno));
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0) throw Error(Describe("ファイルを読み込めません", path, errno));
   if (S_ISDIR(info.st_mode)) throw Error(Describe("ファイルを読み込めません", path, EISDIR));
+  if (!S_ISREG(info.st_mode)) throw Error(Describe("ファイルを読み込めません", path, EINVAL));
   if (info.st_size > 0 && static_cast<std::uint64_t>(info.st_size) > max_bytes) {
     throw Error("ファイルが大きすぎます: " + path);
   }

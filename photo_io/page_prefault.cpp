@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <system_error>
 
 namespace rumora {
 namespace {
@@ -25,12 +26,16 @@ PagePrefault::PagePrefault(void* data, std::size_t size) {
   const std::uintptr_t first = (begin + page - 1) / page * page;
   const std::uintptr_t last = (begin + size) / page * page;
   if (last <= first) return;
-  helper_ = std::jthread([first, last](std::stop_token stop) {
-    for (std::uintptr_t at = first; at < last && !stop.stop_requested(); at += kChunkBytes) {
-      const std::size_t length = std::min<std::uintptr_t>(kChunkBytes, last - at);
-      if (::madvise(reinterpret_cast<void*>(at), length, MADV_POPULATE_WRITE) != 0) return;
-    }
-  });
+  try {
+    helper_ = std::jthread([first, last](std::stop_token stop) {
+      for (std::uintptr_t at = first; at < last && !stop.stop_requested(); at += kChunkBytes) {
+        const std::size_t length = std::min<std::uintptr_t>(kChunkBytes, last - at);
+        if (::madvise(reinterpret_cast<void*>(at), length, MADV_POPULATE_WRITE) != 0) return;
+      }
+    });
+  } catch (const std::system_error&) {
+    // No thread to spare: the decoder takes the page faults itself.
+  }
 #else
   (void)data;
   (void)size;

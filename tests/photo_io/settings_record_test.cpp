@@ -1,6 +1,7 @@
 #include "photo_io/settings_record.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/resource.h>
 
 #include <csignal>
@@ -213,6 +214,15 @@ TEST(AtomicFile, ReadWholeFileRefusesFilesOverTheLimit) {
   EXPECT_THROW(ReadWholeFile("/proc/self/status", 16), Error);
   EXPECT_EQ(ReadFileStart(path, 4), std::vector<std::uint8_t>(4, 1));
   EXPECT_EQ(ReadFileStart(path, 736).size(), 10u);
+}
+
+TEST(AtomicFile, ReadWholeFileRefusesWhatIsNotAPlainFile) {
+  // A pipe named like a photo would block a reading program for ever.
+  TempFolder folder;
+  const std::string fifo = folder.Path("photo.jpg");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_THROW(ReadWholeFile(fifo), Error);
+  EXPECT_THROW(ReadWholeFile("/dev/zero"), Error);
 }
 
 }  // namespace
