@@ -141,6 +141,10 @@ void TimeAgainstPeer(benchmark::State& state, Work work, const char* peer,
   state.counters["ours_cpu_ms"] = cpu_ms / n;
   if (!HavePeer(peer)) return;
   const PeerTime theirs = TimeCommand(command, peer_runs);
+  if (theirs.wall_ms <= 0) {
+    state.SkipWithError((std::string(peer) + " failed").c_str());
+    return;
+  }
   state.counters[std::string(peer) + "_ms"] = theirs.wall_ms;
   state.counters[std::string(peer) + "_cpu_ms"] = theirs.cpu_ms;
   state.counters["wall_ratio"] = wall_ms / n / theirs.wall_ms;

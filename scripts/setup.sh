@@ -21,10 +21,15 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   echo "Installing: ${missing[*]}"
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+  # Through env: sudo would drop the variable, and a question would look like a hang.
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
+if [ $# -lt 1 ]; then
+  echo "usage: $0 BUILD_DIR [cmake arguments]" >&2
+  exit 2
+fi
 build="$1"
 shift
 cmake -S "$root" -B "$build" -G Ninja "$@" >/dev/null
