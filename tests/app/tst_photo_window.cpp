@@ -33,6 +33,13 @@ QByteArray SeededSettings() {
 
 void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
+// Opens a pattern photo of the given size through the open button and a scripted dialog.
+void OpenPatternPhoto(WindowFixture& w, int width, int height) {
+  WritePatternJpeg(w.PathOf("p.jpg"), width, height);
+  w.platform.openAnswers << w.PathOf("p.jpg");
+  Click(w.form->BitBtn2);
+}
+
 // What the input picture holds after `photo` was drawn into a view of the panel's size.
 Bitmap ExpectedInputPicture(const Bitmap& photo, QSize panel) {
   ScratchImageView view(panel.width(), panel.height());
@@ -240,9 +247,7 @@ class PhotoWindowTest : public QObject {
     WindowFixture w;
     QFile::remove(w.PathOf("rumora.dat"));
     QDir().mkpath(w.PathOf("rumora.dat"));  // a folder in its place: writing it fails
-    WritePatternJpeg(w.PathOf("p.jpg"), 160, 120);
-    w.platform.openAnswers << w.PathOf("p.jpg");
-    Click(w.form->BitBtn2);
+    OpenPatternPhoto(w, 160, 120);
     QVERIFY(w.platform.messages.empty());
     QCOMPARE(w.form->WorkingBitmap.Width(), 160);
     QCOMPARE(w.form->Panel2->size(), QSize(602, 452));
@@ -252,9 +257,7 @@ class PhotoWindowTest : public QObject {
   void trimmingFillsOnlyTheCurrentPaneInEveryLayout() {
     WindowFixture w;
     TForm1& f = *w.form;
-    WritePatternJpeg(w.PathOf("p.jpg"), 1200, 900);
-    w.platform.openAnswers << w.PathOf("p.jpg");
-    Click(f.BitBtn2);
+    OpenPatternPhoto(w, 1200, 900);
     f.CheckBox3->setChecked(false);
     const TColor marker = RGB(1, 2, 3);
     for (int layout = 1; layout <= 6; ++layout) {
@@ -284,9 +287,7 @@ class PhotoWindowTest : public QObject {
   void trimmingDrawsTheSplitBarsWhileTicked() {
     WindowFixture w;
     TForm1& f = *w.form;
-    WritePatternJpeg(w.PathOf("p.jpg"), 800, 600);
-    w.platform.openAnswers << w.PathOf("p.jpg");
-    Click(f.BitBtn2);
+    OpenPatternPhoto(w, 800, 600);
     for (int i = 0; i < 6; ++i) Click(f.SpeedButton1);  // four quarters
     Click(f.BitBtn3);
     const Bitmap& out = f.Image1->Picture();
@@ -309,9 +310,7 @@ class PhotoWindowTest : public QObject {
   void savingWritesTheOutputAsAJpegAtQuality90() {
     WindowFixture w(true, SeededSettings());
     TForm1& f = *w.form;
-    WritePatternJpeg(w.PathOf("p.jpg"), 1200, 900);
-    w.platform.openAnswers << w.PathOf("p.jpg");
-    Click(f.BitBtn2);
+    OpenPatternPhoto(w, 1200, 900);
     Click(f.BitBtn3);
     QTest::mouseClick(f.inputimg, Qt::LeftButton, {}, QPoint(5, 5));  // the input view in front
     QDir().mkpath(w.PathOf("out"));
