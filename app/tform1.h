@@ -118,8 +118,10 @@ class TForm1 final : public QWidget {
   void BitBtn3Click();
   void BitBtn1Click();
   void CheckBox4Click();
-  // Sizes Panel2 (and Image2 with it) to the working bitmap's proportions.
-  void SizeInputPanel();
+  // The last step of every operation that replaces or reshapes the photo (opening, the turns,
+  // the free rotation): sizes Panel2 (and Image2 with it) to the working bitmap's proportions
+  // and stretches the photo into the input view.
+  void ShowWorkingBitmap();
 
   // Loads the settings record from its file. On failure shows the warning and throws
   // OperationAbandoned, so the calling handler stops without a further message.

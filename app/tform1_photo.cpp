@@ -54,10 +54,11 @@ QString WithJpgExtension(const QString& fileName) {
 
 }  // namespace
 
-void TForm1::SizeInputPanel() {
+void TForm1::ShowWorkingBitmap() {
   const PanelSize size = InputPanelSize(WorkingBitmap.Width(), WorkingBitmap.Height());
   Panel2->resize(size.width, size.height);
   Image2->resize(size.width, size.height);
+  StretchToView(WorkingBitmap, *Image2);
 }
 
 void TForm1::BitBtn2Click() {
@@ -82,8 +83,7 @@ void TForm1::BitBtn2Click() {
       }
       Bitmap photo = decoder.Decode();
       WorkingBitmap = std::move(photo);
-      SizeInputPanel();
-      StretchToView(WorkingBitmap, *Image2);
+      ShowWorkingBitmap();
     }
   } catch (const std::exception&) {
     return;  // nothing is said; what was done before the failure stands
