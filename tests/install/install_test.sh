@@ -12,7 +12,10 @@ fi
 build="$(cd "$1" && pwd)"
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 for tool in desktop-file-validate strace timeout cmp od; do
-  command -v "$tool" >/dev/null || { echo "install: FAILED: $tool is missing (scripts/setup.sh installs it)"; exit 1; }
+  if ! command -v "$tool" >/dev/null; then
+    echo "install: FAILED: $tool is missing (scripts/setup.sh installs it)"
+    exit 1
+  fi
 done
 
 work="$(mktemp -d)"
@@ -57,7 +60,9 @@ program_folder_is_complete() {
   local ok=0
   [ -x "$program/rumora" ] || { echo "  no executable $program/rumora"; ok=1; }
   same_file "$root/help/frame.htm" "$program/help/frame.htm" || ok=1
-  for n in 1 2 3; do same_file "$root/logo_design/logo$n.bmp" "$program/logo_design/logo$n.bmp" || ok=1; done
+  for n in 1 2 3; do
+    same_file "$root/logo_design/logo$n.bmp" "$program/logo_design/logo$n.bmp" || ok=1
+  done
   return $ok
 }
 
@@ -99,9 +104,18 @@ starts_from_elsewhere() {
   (cd "$elsewhere" && QT_QPA_PLATFORM=offscreen strace -f -qq -s 4096 -e trace=openat \
     -o "$work/trace" timeout 5 "$command" >"$work/run.log" 2>&1) || status=$?
   local ok=0
-  [ "$status" -eq 124 ] || { echo "  the program ended with status $status before 5 seconds"; cat "$work/run.log"; ok=1; }
-  grep -qE "openat\(AT_FDCWD, \"$(readlink -f "$program")/rumora\.dat\", O_RDONLY[^)]*\) = [0-9]+$" \
-    "$work/trace" || { echo "  the record beside the executable was not read:"; grep -F rumora.dat "$work/trace"; ok=1; }
+  if [ "$status" -ne 124 ]; then
+    echo "  the program ended with status $status before 5 seconds:"
+    cat "$work/run.log"
+    ok=1
+  fi
+  local record="$(readlink -f "$program")/rumora\.dat"
+  local record_read="openat\(AT_FDCWD, \"$record\", O_RDONLY[^)]*\) = [0-9]+$"
+  if ! grep -qE "$record_read" "$work/trace"; then
+    echo "  the record beside the executable was not read:"
+    grep -F rumora.dat "$work/trace"
+    ok=1
+  fi
   if grep -F "\"$elsewhere/rumora.dat\"" "$work/trace" | grep -q . ||
     grep -qE 'openat\(AT_FDCWD, "rumora\.dat"' "$work/trace"; then
     echo "  the record of the working folder was opened"
@@ -125,7 +139,7 @@ write_used_record() {
     head -c 115 /dev/zero
     head -c 390 /dev/zero | tr '\0' '\252'
   } >"$1"
-  [ "$(stat -c %s "$1")" -eq 736 ] || { echo "  test record is $(stat -c %s "$1") bytes"; return 1; }
+  [ "$(stat -c %s "$1")" -eq 736 ] || { echo "  the used record is not 736 bytes"; return 1; }
 }
 
 upgrade_keeps_record() {
@@ -145,10 +159,13 @@ upgrade_keeps_record() {
 }
 
 uninstall_keeps_record() {
-  "$root/scripts/install.sh" --uninstall >"$work/uninstall.log" 2>&1 || { cat "$work/uninstall.log"; return 1; }
+  if ! "$root/scripts/install.sh" --uninstall >"$work/uninstall.log" 2>&1; then
+    cat "$work/uninstall.log"
+    return 1
+  fi
   local ok=0
   for gone in "$program/rumora" "$program/help" "$program/logo_design" "$command" "$entry" \
-    "$icons/48x48/apps/rumora.png" "$icons/128x128/apps/rumora.png" "$icons/256x256/apps/rumora.png"; do
+    "$icons"/{48x48,128x128,256x256}/apps/rumora.png; do
     [ ! -e "$gone" ] && [ ! -L "$gone" ] || { echo "  $gone is still there"; ok=1; }
   done
   same_file "$work/record.used" "$program/rumora.dat" || ok=1
@@ -166,7 +183,11 @@ if ! run_install; then
   exit 1
 fi
 check "the program folder holds the executable, help page and presets" program_folder_is_complete
-check "a first install puts an empty 736-byte record beside the executable" is_zero_record "$program/rumora.dat"
+check "a first install puts an empty 736-byte record beside the executable" \
+  is_zero_record "$program/rumora.dat"
+# The record is replaced through a new file beside it, so the folder itself must be writable.
+check "the user can write the program folder and its record" \
+  test -w "$program" -a -w "$program/rumora.dat"
 check "the command leads to the installed executable" command_leads_to_program
 check "the menu entry passes desktop-file-validate" entry_is_valid
 for line in "Name=ルモラ" "Categories=Graphics;Photography;" "Icon=rumora" "Exec=\"$command\"" \
@@ -174,9 +195,13 @@ for line in "Name=ルモラ" "Categories=Graphics;Photography;" "Icon=rumora" "E
   check "the menu entry has '$line'" entry_has "$line"
 done
 check "the menu entry has a Japanese comment" grep -q '^Comment\[ja\]=.' "$entry"
-for size in 48 128 256; do check "the icon is installed at ${size}x${size}" icon_has_size "$size"; done
-check "the installed program starts from another working folder and reads its own record" starts_from_elsewhere
-check "installing again upgrades the program and keeps a used record byte for byte" upgrade_keeps_record
+for size in 48 128 256; do
+  check "the icon is installed at ${size}x${size}" icon_has_size "$size"
+done
+check "the installed program starts from another working folder and reads its own record" \
+  starts_from_elsewhere
+check "installing again upgrades the program and keeps a used record byte for byte" \
+  upgrade_keeps_record
 check "uninstalling removes the program and keeps the record" uninstall_keeps_record
 check "uninstalling with --purge removes the record and the folder" purge_removes_record
 
