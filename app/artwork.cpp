@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
+#include <QPixmap>
 #include <QPointF>
 #include <QPolygonF>
 #include <QRadialGradient>
@@ -357,6 +358,51 @@ QImage TabMarkPicture(bool inputTab) {
     for (int x = first; x <= last; ++x) row[x] = tab;
   }
   return image;
+}
+
+QImage ApplicationIconPicture(int size) {
+  QImage image = TransparentImage(size, size);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  // Drawn on the 25x25 grid of the button icons, so it shares their shapes at every size.
+  p.scale(size / 25.0, size / 25.0);
+
+  const QRectF plate(0.5, 0.5, 24, 24);
+  const qreal corner = 4.5;
+  const QColor tabColour = QColor::fromRgb(kTabColourRgb);
+  p.setPen(QPen(tabColour.darker(150), 0.8));
+  p.setBrush(tabColour);
+  p.drawRoundedRect(plate, corner, corner);
+  QLinearGradient shine(0, plate.top(), 0, plate.center().y());
+  shine.setColorAt(0.0, QColor(255, 255, 255, 90));
+  shine.setColorAt(1.0, QColor(255, 255, 255, 0));
+  p.setPen(Qt::NoPen);
+  p.setBrush(shine);
+  p.drawRoundedRect(plate, corner, corner);
+
+  // The layout button's four tiles, a little smaller, centred on the plate.
+  p.save();
+  p.translate(2.5, 2.5);
+  p.scale(0.8, 0.8);
+  LayoutTiles(p);
+  p.restore();
+
+  // The red trimming frame in a pane's 4:3 proportions, with a white edge so it shows on any tile.
+  const QRectF frame(7.5, 8.75, 10, 7.5);
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(Qt::white, 2.0));
+  p.drawRect(frame);
+  p.setPen(QPen(QColor(220, 20, 20), 1.0));
+  p.drawRect(frame);
+  return image;
+}
+
+QIcon ApplicationIcon() {
+  QIcon icon;
+  for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+    icon.addPixmap(QPixmap::fromImage(ApplicationIconPicture(size)));
+  }
+  return icon;
 }
 
 QSize ButtonIconSize(ButtonIconKind kind) {

@@ -7,6 +7,7 @@
 // Every function returns a new QImage in Format_ARGB32_Premultiplied; areas outside the drawn
 // shapes are fully transparent unless stated otherwise. None of them can fail.
 
+#include <QIcon>
 #include <QImage>
 #include <QSize>
 
@@ -44,6 +45,15 @@ enum class ButtonIconKind {
   PaneTiles,            // coloured tiles with one pane picked out: next pane
   Pin,                  // pasting a logo
 };
+
+// size x size: the program's icon for the window, the task bar and the desktop's menu. Four tiles
+// of a layout on a plate in the tab colour, with the red trimming frame over them. Drawn to scale
+// at any size, with transparent rounded corners.
+QImage ApplicationIconPicture(int size);
+
+// The program's icon at the sizes a desktop asks for (16 to 256 pixels). Needs a running
+// QGuiApplication.
+QIcon ApplicationIcon();
 
 // The size of ButtonIcon(kind): 16x16 for the pin, 25x25 for all others.
 QSize ButtonIconSize(ButtonIconKind kind);

@@ -3,6 +3,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 
+#include "app/artwork.h"
 #include "app/fonts.h"
 #include "app/handler_dispatch.h"
 
@@ -18,6 +19,9 @@ bool InstallJapaneseTranslation(QTranslator& translator) {
 
 RumoraApplication::RumoraApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("ルモラ"));
+  // The task bar shows this icon; on Wayland it finds the menu entry, and its icon, by this name.
+  setWindowIcon(ApplicationIcon());
+  setDesktopFileName(QStringLiteral("rumora"));
   InstallFontSubstitutions();
   InstallJapaneseTranslation(qtTranslator_);
 }

@@ -7,8 +7,9 @@ namespace rumora {
 
 class Platform;
 
-// The application object: titled "ルモラ", Japanese fonts and the toolkit's Japanese texts loaded,
-// and a last guard that turns an exception escaping any event into the error report.
+// The application object: titled "ルモラ" with the program's icon, Japanese fonts and the
+// toolkit's Japanese texts loaded, and a last guard that turns an exception escaping any event
+// into the error report.
 class RumoraApplication final : public QApplication {
  public:
   RumoraApplication(int& argc, char** argv);

@@ -15,6 +15,9 @@ namespace {
 
 constexpr QRgb kTab = 0xFF848F82;
 constexpr QRgb kSilver = 0xFFC0C0C0;
+// Mean difference per channel, 0 to 255, allowed between an icon drawn at a size and the largest
+// one scaled down to it: antialiasing at the two sizes differs, a different drawing by far more.
+constexpr double kMeanIconDifference = 3.0;
 
 struct NamedIcon {
   ButtonIconKind kind;
@@ -226,6 +229,53 @@ class ArtworkTest : public QObject {
       if (other != strongest) QVERIFY(channel(strongest) > channel(other));
     }
     QVERIFY(channel(weakest) * 2 < channel(strongest));
+  }
+
+  // One drawing at every size: each is the 256-pixel icon scaled down, within antialiasing, and
+  // the red trimming frame, the plate and the transparent rounded corners are where they belong.
+  void applicationIconIsOneDrawingAtEverySize_data() {
+    QTest::addColumn<int>("size");
+    for (const int size : {32, 48, 128}) QTest::addRow("%d", size) << size;
+  }
+  void applicationIconIsOneDrawingAtEverySize() {
+    QFETCH(int, size);
+    const QImage icon = rumora::ApplicationIconPicture(size);
+    QCOMPARE(icon.size(), QSize(size, size));
+    QCOMPARE(icon.format(), QImage::Format_ARGB32_Premultiplied);
+    const QImage reference = rumora::ApplicationIconPicture(256).scaled(
+        size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    qint64 difference = 0;
+    for (int y = 0; y < size; ++y) {
+      for (int x = 0; x < size; ++x) {
+        const QRgb a = icon.pixel(x, y);
+        const QRgb b = reference.pixel(x, y);
+        difference += qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) +
+                      qAbs(qBlue(a) - qBlue(b)) + qAbs(qAlpha(a) - qAlpha(b));
+      }
+    }
+    const double mean = double(difference) / (4.0 * size * size);
+    QVERIFY2(
+        mean < kMeanIconDifference,
+        qPrintable(
+            QStringLiteral("mean difference %1 from the scaled-down 256-pixel icon").arg(mean)));
+    const int last = size - 1;
+    for (const QPoint corner : {QPoint(0, 0), QPoint(last, 0), QPoint(0, last), QPoint(last, last)})
+      QCOMPARE(qAlpha(icon.pixel(corner)), 0);
+    const auto at = [&](double u, double v) {
+      return icon.pixel(int(u * size / 25.0), int(v * size / 25.0));
+    };
+    QCOMPARE(qAlpha(at(12.5, 23.9)), 255);  // the plate's bottom edge
+    if (size >= 48) {
+      const QRgb frameTop = at(12.5, 8.75);
+      QVERIFY2(qRed(frameTop) > 180 && qGreen(frameTop) < 80 && qBlue(frameTop) < 80,
+               qPrintable(QStringLiteral("frame colour %1").arg(frameTop, 8, 16)));
+    }
+  }
+
+  void applicationIconOffersTheDesktopsSizes() {
+    const QList<QSize> sizes = rumora::ApplicationIcon().availableSizes();
+    for (const int size : {16, 32, 48, 128, 256})
+      QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
   }
 };
 
