@@ -152,12 +152,14 @@ void TForm1::ConnectLogoHandlers() {
                                              [this] { Run([this] { ComboBox1DblClick(); }); });
   ComboBox1->lineEdit()->installEventFilter(doubleClicks);
   // Text typed by hand is no item: no source is selected until one is picked from the list.
-  connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
+  connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, [this] {
     if (ComboBox1->currentIndex() < 0) return;
-    const int cursor = ComboBox1->lineEdit()->cursorPosition();
-    ComboBox1->setCurrentIndex(-1);
-    ComboBox1->lineEdit()->setText(text);
-    ComboBox1->lineEdit()->setCursorPosition(cursor);
+    QLineEdit* edit = ComboBox1->lineEdit();
+    const QString text = edit->text();
+    const int cursor = edit->cursorPosition();
+    ComboBox1->setCurrentIndex(-1);  // clears the text, which stays as typed
+    edit->setText(text);
+    edit->setCursorPosition(cursor);
   });
 }
 
