@@ -113,13 +113,9 @@ void TForm1::BitBtn10Click() {
   ViewToShow = 0;
   UpdateViews();
   if (CheckBox2->isChecked()) {
-    LogoSlot slot = Settings.GetLogoSlot(source);
-    slot.Left = SelShape2->Left();
-    slot.Top = SelShape2->Top();
+    RecordLogoSlot(Settings, source, SelShape2->Left(), SelShape2->Top(), ScrollBar2->value());
     SizeLogoFrame();
     SelShape2->hide();
-    slot.Transparency = ScrollBar2->value();
-    Settings.SetLogoSlot(source, slot);
     WriteSettingsRecord();
   } else {
     const LogoSlot slot = Settings.GetLogoSlot(source);
