@@ -1,6 +1,7 @@
 #include "logo/bmp_reader.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <string>
@@ -317,6 +318,12 @@ TEST(BmpFiles, ReadFromDiskAndRefuseWhatIsNoPlainFile) {
   std::fclose(f);
   ExpectPixels(ReadBmpFile(path), 1, 1, {RGB(10, 20, 30)});
   EXPECT_THROW(ReadBmpFile(dir), Error);
+  // A pipe named .bmp is refused at once instead of waiting for a writer.
+  const std::string pipe = dir + "/logo_reader_pipe.bmp";
+  std::remove(pipe.c_str());
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_THROW(ReadBmpFile(pipe), Error);
+  std::remove(pipe.c_str());
   EXPECT_THROW(ReadBmpFile(dir + "/no_such_logo.bmp"), Error);
   std::remove(path.c_str());
 }
