@@ -141,6 +141,7 @@ void TForm1::ConnectHandlers() {
   SelShape1->OnMouseMove = [this](TSelShape&, Qt::MouseButtons, Qt::KeyboardModifiers, int, int) {
     Run([this] { SelShape1MouseMove(); }, /*repaintViews=*/false);
   };
+  ConnectLogoHandlers();
 }
 
 }  // namespace rumora

@@ -123,6 +123,13 @@ class TForm1 final : public QWidget {
   // and stretches the photo into the input view.
   void ShowWorkingBitmap();
 
+  // Logo overlay
+  void BitBtn9Click();
+  void BitBtn10Click();
+  void BitBtn12Click();
+  void BitBtn13Click();
+  void ComboBox1DblClick();
+
   // Loads the settings record from its file. On failure shows the warning and throws
   // OperationAbandoned, so the calling handler stops without a further message.
   void ReadSettingsRecord();
@@ -143,11 +150,24 @@ class TForm1 final : public QWidget {
   void CreateLogoGroup();
   void CreateHiddenControls();
   void ConnectHandlers();
+  void ConnectLogoHandlers();
+  // Logo overlay steps: a BMP file into LogoBitmap and then the logo picture (which sizes itself
+  // to it); the file branch of "開く" after the dialog's folder is set; the frame sized to the
+  // logo picture; the output copied into OutputBackup.
+  void LoadLogo(const QString& path);
+  void OpenLogoFile();
+  void SizeLogoFrame();
+  void TakeOutputBackup();
+  QString PresetLogoPath(int n) const;
 
   Platform& platform_;
   // The dialogs keep the folder they were last given, as a dialog component does.
   QString openDialogFolder_;
   QString saveDialogFolder_;
+  QString logoDialogFolder_;
+  // Whether OutputBackup holds a copy of the output yet: before that it is the blank start-up
+  // picture, which "取り消し" must not put in the output's place.
+  bool outputBackupTaken_ = false;
   QtTextRenderer textRenderer_;
   std::unique_ptr<QtProgress> progress_;
 };

@@ -217,6 +217,7 @@ void TForm1::CreateLogoGroup() {
   ComboBox1 = new QComboBox(g);
   ComboBox1->setGeometry(8, 16, 121, 24);
   ComboBox1->setEditable(true);
+  ComboBox1->setInsertPolicy(QComboBox::NoInsert);  // typing never adds an item
   ComboBox1->setFont(LayoutFont(kGothicFace, 16, true));
   ComboBox1->addItems({QStringLiteral("ファイル"), "LOGO1", "LOGO2", "LOGO3"});
   ComboBox1->setEditText(QStringLiteral("ファイル"));

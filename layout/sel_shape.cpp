@@ -143,8 +143,12 @@ void TSelShape::SyncParentSize() {
 }
 
 void TSelShape::SyncGeometry() {
+  // The bounds may hold any place (a logo place read from a damaged settings file); the widget
+  // is kept within a range where Qt's own coordinate sums cannot overflow.
+  constexpr std::int32_t kReach = 1 << 24;
   const FrameBounds& b = frame_.Bounds();
-  const QRect target(b.left, b.top, std::max(b.width, 0), std::max(b.height, 0));
+  const QRect target(std::clamp(b.left, -kReach, kReach), std::clamp(b.top, -kReach, kReach),
+                     std::clamp(b.width, 0, kReach), std::clamp(b.height, 0, kReach));
   if (geometry() != target) setGeometry(target);
 }
 

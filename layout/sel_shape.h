@@ -12,7 +12,8 @@ class QRect;
 
 namespace rumora {
 
-// The movable, resizable rectangle frame that lies on a parent panel over a picture. It paints
+// The movable, resizable rectangle frame that lies on a parent panel over a picture. It serves
+// two owners: the trimming frame on the input view and the logo frame on the output view. It paints
 // only its outline (the picture below stays visible), shows a sizing cursor for the edge or
 // corner under the pointer and applies drags under its limits and options (SelFrame). Its
 // geometry is its bounds in the parent's client coordinates.

@@ -15,3 +15,6 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 ctest --test-dir "$root/build-sanitize" --output-on-failure
+
+# The BMP reader under libFuzzer for a minute, over the committed seed files.
+"$root/scripts/fuzz.sh" 60

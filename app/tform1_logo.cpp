@@ -1,0 +1,162 @@
+// Logo overlay: opening a logo file or preset, placing it with the logo frame, stamping it into
+// the output picture, one level of undo, and the preset places kept in the settings record.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include "app/busy_cursor.h"
+#include "app/image_view_widget.h"
+#include "app/platform.h"
+#include "app/tform1.h"
+#include "layout/sel_shape.h"
+#include "logo/blend_logo.h"
+#include "logo/bmp_reader.h"
+#include "logo/logo_presets.h"
+
+namespace rumora {
+namespace {
+
+// Reports double clicks on the combo box's line edit: Qt's combo box has no such signal.
+class DoubleClickFilter final : public QObject {
+ public:
+  DoubleClickFilter(QObject* parent, std::function<void()> onDoubleClick)
+      : QObject(parent), onDoubleClick_(std::move(onDoubleClick)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::MouseButtonDblClick) onDoubleClick_();
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void()> onDoubleClick_;
+};
+
+}  // namespace
+
+QString TForm1::PresetLogoPath(int n) const {
+  return platform_.ExecutableFolder() + QString::fromStdString(PresetLogoFile(n));
+}
+
+void TForm1::LoadLogo(const QString& path) {
+  BusyCursor busy;
+  LogoBitmap = ReadBmpFile(QFile::encodeName(path).toStdString());
+  Image13.AssignPicture(LogoBitmap);
+  // The logo picture sizes itself to its picture.
+  Image13.SetControlSize(LogoBitmap.Width(), LogoBitmap.Height());
+}
+
+void TForm1::SizeLogoFrame() {
+  SelShape2->SetWidth(Image13.ControlWidth());
+  SelShape2->SetHeight(Image13.ControlHeight());
+}
+
+void TForm1::TakeOutputBackup() {
+  OutputBackup = Image1->Picture();
+  outputBackupTaken_ = true;
+}
+
+void TForm1::OpenLogoFile() {
+  try {
+    if (const auto chosen = platform_.GetOpenFileName(this, QStringLiteral("*.bmp"),
+                                                      QStringLiteral("*.bmp"), logoDialogFolder_)) {
+      LoadLogo(*chosen);
+    }
+    ViewToShow = 0;
+    UpdateViews();
+    SizeLogoFrame();
+    SelShape2->show();
+    TakeOutputBackup();
+  } catch (const std::exception&) {
+    // A logo file that cannot be read ends the operation without a message; what was done
+    // before the failure stands.
+  }
+}
+
+void TForm1::BitBtn9Click() {
+  const int source = ComboBox1->currentIndex();
+  if (LogoSource::IsFile(source)) {
+    logoDialogFolder_ = platform_.ExecutableFolder() + QString::fromUtf8(kLogoFolder);
+    OpenLogoFile();
+    return;
+  }
+  if (!LogoSource::IsPreset(source)) return;
+  LoadLogo(PresetLogoPath(source));
+  ReadSettingsRecord();
+  ViewToShow = 0;
+  UpdateViews();
+  const LogoSlot slot = Settings.GetLogoSlot(source);
+  SelShape2->SetBounds(slot.Left, slot.Top, Image13.ControlWidth(), Image13.ControlHeight());
+  SelShape2->show();
+  TakeOutputBackup();
+  if (!CheckBox2->isChecked()) SelShape2->hide();
+}
+
+void TForm1::ComboBox1DblClick() {
+  if (LogoSource::IsFile(ComboBox1->currentIndex())) OpenLogoFile();
+}
+
+void TForm1::BitBtn10Click() {
+  const int source = ComboBox1->currentIndex();
+  if (LogoSource::IsFile(source)) {
+    BlendLogo(Image1->Picture(), Image13.Picture(), SelShape2->Left(), SelShape2->Top(),
+              LogoWeight(ScrollBar2->value()));
+    return;
+  }
+  if (!LogoSource::IsPreset(source)) return;
+  LoadLogo(PresetLogoPath(source));
+  ReadSettingsRecord();
+  ViewToShow = 0;
+  UpdateViews();
+  if (CheckBox2->isChecked()) {
+    RecordLogoSlot(Settings, source, SelShape2->Left(), SelShape2->Top(), ScrollBar2->value());
+    SizeLogoFrame();
+    SelShape2->hide();
+    WriteSettingsRecord();
+  } else {
+    const LogoSlot slot = Settings.GetLogoSlot(source);
+    SelShape2->SetBounds(slot.Left, slot.Top, Image13.ControlWidth(), Image13.ControlHeight());
+    SelShape2->hide();
+  }
+  TakeOutputBackup();
+  const double weight = LogoWeight(Settings.GetLogoSlot(source).Transparency);
+  BlendLogo(Image1->Picture(), Image13.Picture(), SelShape2->Left(), SelShape2->Top(), weight);
+}
+
+void TForm1::BitBtn12Click() {
+  if (!outputBackupTaken_) return;
+  Image1->AssignPicture(OutputBackup);
+}
+
+void TForm1::BitBtn13Click() { SelShape2->hide(); }
+
+void TForm1::ConnectLogoHandlers() {
+  const auto onClick = [this](QPushButton* button, void (TForm1::*handler)()) {
+    connect(button, &QPushButton::clicked, this,
+            [this, handler] { Run([this, handler] { (this->*handler)(); }); });
+  };
+  onClick(BitBtn9, &TForm1::BitBtn9Click);
+  onClick(BitBtn10, &TForm1::BitBtn10Click);
+  onClick(BitBtn12, &TForm1::BitBtn12Click);
+  onClick(BitBtn13, &TForm1::BitBtn13Click);
+  // The filter belongs to the line edit it watches.
+  auto* doubleClicks = new DoubleClickFilter(ComboBox1->lineEdit(),
+                                             [this] { Run([this] { ComboBox1DblClick(); }); });
+  ComboBox1->lineEdit()->installEventFilter(doubleClicks);
+  // Text typed by hand is no item: no source is selected until one is picked from the list.
+  connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, [this] {
+    if (ComboBox1->currentIndex() < 0) return;
+    QLineEdit* edit = ComboBox1->lineEdit();
+    const QString text = edit->text();
+    const int cursor = edit->cursorPosition();
+    ComboBox1->setCurrentIndex(-1);  // clears the text, which stays as typed
+    edit->setText(text);
+    edit->setCursorPosition(cursor);
+  });
+}
+
+}  // namespace rumora

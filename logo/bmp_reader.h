@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "imaging/bitmap.h"
+
+namespace rumora {
+
+// The picture of a whole BMP file held in memory: Windows 3.x, V4, V5 or OS/2 core headers,
+// 1/4/8-bit palettes, RLE8 and RLE4, 16 and 32 bits with fixed or BITFIELDS masks (channels
+// widened by repeating their bits), 24 bits; rows bottom-up or top-down. A fourth byte or alpha
+// channel is ignored. Throws Error for what ReadBmpLayout refuses; nothing larger than the
+// picture the headers honestly describe is allocated.
+Bitmap DecodeBmp(std::span<const std::uint8_t> file);
+
+// Reads and decodes the BMP file at `path`. The headers are read and checked first, then only
+// as much of the file as the picture can use. Throws Error when the file cannot be opened or is
+// not a plain file, or as DecodeBmp.
+Bitmap ReadBmpFile(const std::string& path);
+
+}  // namespace rumora

@@ -1,0 +1,545 @@
+// The logo overlay through the window: opening a logo file or preset, placing, stamping,
+// cancelling and confirming, the preset places kept in the settings file, and every failure.
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+
+#include "app/fonts.h"
+#include "app/image_view_widget.h"
+#include "layout/sel_shape.h"
+#include "logo/blend_logo.h"
+#include "logo/bmp_reader.h"
+#include "tests/app/photo_files.h"
+#include "tests/app/window_fixture.h"
+
+using namespace rumora;
+
+namespace {
+
+const QString kPresetSource = QStringLiteral(RUMORA_SOURCE_DIR "/logo_design/");
+const QString kToolFiles = QStringLiteral(RUMORA_TEST_DATA "/bmp/");
+
+void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+Bitmap LogoFile(const QString& path) { return ReadBmpFile(QFile::encodeName(path).toStdString()); }
+
+// `output` with `logo` stamped at (left, top) at weight p / 100.
+Bitmap Stamped(Bitmap output, const Bitmap& logo, int left, int top, int p) {
+  BlendLogo(output, logo, left, top, p / 100.0);
+  return output;
+}
+
+// A settings record with recognisable reserved bytes and the given slots.
+QByteArray Record(std::initializer_list<LogoSlot> presetSlots = {}) {
+  SettingsRecord record;
+  record.Bytes().fill(0x33);
+  record.Bytes()[SettingsRecord::kPhotoFolderOffset] = 0;
+  record.Bytes()[SettingsRecord::kSaveFolderOffset] = 0;
+  int n = 1;
+  for (const LogoSlot& s : presetSlots) record.SetLogoSlot(n++, s);
+  return QByteArray(reinterpret_cast<const char*>(record.Bytes().data()), SettingsRecord::kSize);
+}
+
+LogoSlot SlotInFile(const QByteArray& file, int n) {
+  SettingsRecord record;
+  std::copy(file.begin(), file.begin() + SettingsRecord::kSize, record.Bytes().begin());
+  return record.GetLogoSlot(n);
+}
+
+// A window whose executable folder holds the three shipped presets and a listing picture in
+// its output (as a trim leaves it).
+struct LogoWindow : WindowFixture {
+  explicit LogoWindow(const QByteArray& settings = Record()) : WindowFixture(true, settings) {
+    for (int n = 1; n <= 3; ++n) {
+      const QString name = QStringLiteral("logo_design/logo%1.bmp").arg(n);
+      WriteFile(name, ReadBytes(kPresetSource + QStringLiteral("logo%1.bmp").arg(n)));
+    }
+    form->Image1->AssignPicture(PatternPhoto(600, 450));
+  }
+  TForm1& f() { return *form; }
+  Bitmap Output() { return form->Image1->Picture(); }
+  bool OutputShown() { return !form->Panel1->isHidden() && form->Panel2->isHidden(); }
+  QRect Frame() {
+    return {form->SelShape2->Left(), form->SelShape2->Top(), form->SelShape2->Width(),
+            form->SelShape2->Height()};
+  }
+  void Select(int index) { form->ComboBox1->setCurrentIndex(index); }
+  // "開く" with the file source and a scripted answer (empty: dismissed).
+  void OpenFile(const QString& path) {
+    Select(0);
+    platform.openAnswers << path;
+    Click(form->BitBtn9);
+  }
+};
+
+Bitmap Preset(int n) { return LogoFile(kPresetSource + QStringLiteral("logo%1.bmp").arg(n)); }
+
+#define COMPARE_PICTURES(actual, expected)                                                     \
+  do {                                                                                         \
+    const long at = FirstDifference(actual, expected);                                         \
+    QVERIFY2(at < 0, qPrintable(QStringLiteral("pictures differ at pixel %1 (%2x%3 vs %4x%5)") \
+                                    .arg(at)                                                   \
+                                    .arg((actual).Width())                                     \
+                                    .arg((actual).Height())                                    \
+                                    .arg((expected).Width())                                   \
+                                    .arg((expected).Height())));                               \
+  } while (false)
+
+// Writes to files fail while it lives (the file size limit is 0): a settings file that is
+// readable but cannot be replaced, also for a test run as root.
+class NoFileWrites {
+ public:
+  NoFileWrites() {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    previous_ = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit none = saved_;
+    none.rlim_cur = 0;
+    ::setrlimit(RLIMIT_FSIZE, &none);
+  }
+  ~NoFileWrites() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    ::signal(SIGXFSZ, previous_);
+  }
+
+ private:
+  rlimit saved_{};
+  void (*previous_)(int) = nullptr;
+};
+
+}  // namespace
+
+Q_DECLARE_METATYPE(LogoSlot)
+
+class LogoWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { InstallFontSubstitutions(); }
+
+  void startsWithNoLogoAHiddenFrameAndTheFileSource() {
+    LogoWindow w;
+    QVERIFY(!w.f().Image13.HasPicture());
+    QCOMPARE(w.f().Image13.ControlWidth(), 200);
+    QVERIFY(!w.f().SelShape2->Visible());
+    QCOMPARE(w.Frame(), QRect(152, 128, 113, 89));
+    QCOMPARE(w.f().OutputBackup.Width(), 600);
+    QCOMPARE(w.f().OutputBackup.Height(), 600);
+    QCOMPARE(w.f().ComboBox1->currentIndex(), 0);
+    QCOMPARE(w.f().ComboBox1->count(), 4);
+    QCOMPARE(w.f().ComboBox1->insertPolicy(), QComboBox::NoInsert);
+    QCOMPARE(w.f().ScrollBar2->value(), 50);
+    QVERIFY(!w.f().CheckBox2->isChecked());
+  }
+
+  // The file rows of the table: picked or dismissed, with or without a logo before.
+  void openingAFileShowsTheFrameAtTheLogosSizeAndTakesABackup_data() {
+    QTest::addColumn<bool>("logoBefore");
+    QTest::addColumn<bool>("picked");
+    QTest::newRow("picked") << false << true;
+    QTest::newRow("dismissed, no logo yet") << false << false;
+    QTest::newRow("dismissed after a logo") << true << false;
+  }
+  void openingAFileShowsTheFrameAtTheLogosSizeAndTakesABackup() {
+    QFETCH(bool, logoBefore);
+    QFETCH(bool, picked);
+    LogoWindow w;
+    const QString before = kToolFiles + "win3_24.bmp", chosen = kToolFiles + "v5_32.bmp";
+    if (logoBefore) w.OpenFile(before);
+    w.f().ViewToShow = 1;
+    w.f().UpdateViews();  // the input view
+    w.f().SelShape2->SetBounds(30, 40, 10, 10);
+    w.f().Image1->AssignPicture(PatternPhoto(600, 450));
+    const Bitmap output = w.Output();
+    w.OpenFile(picked ? chosen : QString());
+
+    const FakePlatform::DialogCall& call = w.platform.openCalls.back();
+    QCOMPARE(call.filterPattern, QStringLiteral("*.bmp"));
+    QCOMPARE(call.filterDescription, QStringLiteral("*.bmp"));
+    QCOMPARE(call.initialFolder, w.platform.executableFolder + "logo_design");
+    const QSize logo = picked || logoBefore ? QSize(13, 7) : QSize(200, 200);
+    QCOMPARE(QSize(w.f().Image13.ControlWidth(), w.f().Image13.ControlHeight()), logo);
+    if (picked || logoBefore) {
+      COMPARE_PICTURES(w.f().Image13.Picture(), LogoFile(picked ? chosen : before));
+    } else {
+      QVERIFY(!w.f().Image13.HasPicture());
+    }
+    QCOMPARE(w.Frame(), QRect(QPoint(30, 40), logo));
+    QVERIFY(w.f().SelShape2->Visible());
+    QVERIFY(w.OutputShown());
+    COMPARE_PICTURES(w.Output(), output);
+    COMPARE_PICTURES(w.f().OutputBackup, output);
+  }
+
+  // Pastes with the file source mix in again each time at the frame with the bar's weight;
+  // one cancel returns to the picture at "開く"; confirm hides the frame and keeps the backup.
+  void filePastesStackAndOneCancelUndoesThemAll() {
+    LogoWindow w;
+    w.OpenFile(kToolFiles + "win3_rle8.bmp");
+    const Bitmap atOpen = w.Output();
+    const Bitmap logo = w.f().Image13.Picture();
+    w.f().SelShape2->SetBounds(590, 445, 3, 3);  // resized and reaching past both edges
+    w.f().ScrollBar2->setValue(37);
+    Click(w.f().BitBtn10);
+    Click(w.f().BitBtn10);
+    COMPARE_PICTURES(w.Output(), Stamped(Stamped(atOpen, logo, 590, 445, 37), logo, 590, 445, 37));
+    QVERIFY(w.f().SelShape2->Visible());
+    COMPARE_PICTURES(w.f().OutputBackup, atOpen);
+    QCOMPARE(w.ReadFile("rumora.dat"), Record());
+
+    Click(w.f().BitBtn13);
+    QVERIFY(!w.f().SelShape2->Visible());
+    Click(w.f().BitBtn12);
+    COMPARE_PICTURES(w.Output(), atOpen);
+    Click(w.f().BitBtn12);
+    COMPARE_PICTURES(w.Output(), atOpen);
+  }
+
+  void aFilePasteLeavesTheViewAlone() {
+    LogoWindow w;
+    w.OpenFile(kToolFiles + "win3_24.bmp");
+    w.f().ViewToShow = 1;
+    w.f().UpdateViews();
+    const Bitmap before = w.Output();
+    w.f().BitBtn10Click();
+    QVERIFY(!w.OutputShown());
+    COMPARE_PICTURES(w.Output(), Stamped(before, w.f().Image13.Picture(), 152, 128, 50));
+  }
+
+  // A file paste before any logo: the blank logo picture is all white, so nothing changes.
+  void aFilePasteBeforeAnyLogoChangesNothing() {
+    LogoWindow w;
+    const Bitmap before = w.Output();
+    Click(w.f().BitBtn10);
+    COMPARE_PICTURES(w.Output(), before);
+  }
+
+  // The file source stamps whatever the logo picture holds, also a preset opened before.
+  void aFilePasteAfterAPresetOpenStampsThatPresetAndStoresNothing() {
+    LogoWindow w(Record({{20, 30, 90}}));
+    w.Select(1);
+    w.f().CheckBox2->setChecked(true);
+    Click(w.f().BitBtn9);
+    const Bitmap atOpen = w.Output();
+    w.Select(0);
+    w.f().ScrollBar2->setValue(64);
+    Click(w.f().BitBtn10);
+    COMPARE_PICTURES(w.Output(), Stamped(atOpen, Preset(1), 20, 30, 64));
+    QCOMPARE(w.ReadFile("rumora.dat"), Record({{20, 30, 90}}));
+  }
+
+  void openingAPresetPlacesTheFrameAtItsSlot_data() {
+    QTest::addColumn<bool>("recording");
+    QTest::newRow("recording") << true;
+    QTest::newRow("not recording") << false;
+  }
+  void openingAPresetPlacesTheFrameAtItsSlot() {
+    QFETCH(bool, recording);
+    LogoWindow w(Record({{1, 2, 3}, {1, 2, 3}, {1, 2, 3}}));
+    // The slot is read afresh from the file at the open.
+    w.WriteFile("rumora.dat", Record({{1, 2, 3}, {1, 2, 3}, {250, 170, 40}}));
+    w.Select(3);
+    w.f().CheckBox2->setChecked(recording);
+    const Bitmap output = w.Output();
+    Click(w.f().BitBtn9);
+    COMPARE_PICTURES(w.f().Image13.Picture(), Preset(3));
+    QCOMPARE(w.Frame(), QRect(250, 170, 160, 48));
+    QCOMPARE(w.f().SelShape2->Visible(), recording);
+    QVERIFY(w.OutputShown());
+    COMPARE_PICTURES(w.Output(), output);
+    COMPARE_PICTURES(w.f().OutputBackup, output);
+    QCOMPARE(w.f().Settings.GetLogoSlot(3), (LogoSlot{250, 170, 40}));
+  }
+
+  // A recording paste stores the frame's place and the bar, then stamps there; a later paste
+  // without recording reuses them whatever the bar says. Each paste takes its own backup.
+  void recordingAndReusingAPresetPlace() {
+    LogoWindow w;
+    w.Select(2);
+    w.f().CheckBox2->setChecked(true);
+    Click(w.f().BitBtn9);
+    w.f().SelShape2->SetBounds(40, 300, 50, 50);  // dragged and resized
+    w.f().ScrollBar2->setValue(37);
+    const Bitmap first = w.Output();
+    Click(w.f().BitBtn10);
+    const Bitmap once = Stamped(first, Preset(2), 40, 300, 37);
+    COMPARE_PICTURES(w.Output(), once);
+    COMPARE_PICTURES(w.f().OutputBackup, first);
+    QCOMPARE(w.Frame(), QRect(40, 300, 160, 48));
+    QVERIFY(!w.f().SelShape2->Visible());
+    const QByteArray file = w.ReadFile("rumora.dat");
+    QCOMPARE(file.size(), 736);
+    QCOMPARE(SlotInFile(file, 2), (LogoSlot{40, 300, 37}));
+    QCOMPARE(file.mid(0, 16) + file.mid(28), Record().mid(0, 16) + Record().mid(28));
+
+    w.f().CheckBox2->setChecked(false);
+    w.f().ScrollBar2->setValue(90);  // no influence without recording
+    w.f().SelShape2->SetBounds(0, 0, 5, 5);
+    Click(w.f().BitBtn10);
+    COMPARE_PICTURES(w.Output(), Stamped(once, Preset(2), 40, 300, 37));
+    QCOMPARE(w.Frame(), QRect(40, 300, 160, 48));
+    Click(w.f().BitBtn12);  // removes only the second paste
+    COMPARE_PICTURES(w.Output(), once);
+  }
+
+  // A recording paste with no open before stores wherever the frame is, hidden or not.
+  void aRecordingPasteWithoutAnOpenStoresTheFramesCurrentPlace() {
+    LogoWindow w;
+    w.Select(1);
+    w.f().CheckBox2->setChecked(true);
+    w.f().ScrollBar2->setValue(12);
+    const Bitmap before = w.Output();
+    Click(w.f().BitBtn10);
+    QCOMPARE(SlotInFile(w.ReadFile("rumora.dat"), 1), (LogoSlot{152, 128, 12}));
+    COMPARE_PICTURES(w.Output(), Stamped(before, Preset(1), 152, 128, 12));
+  }
+
+  // Slots survive a restart: written by one window, read from the 736-byte file by the next.
+  void presetPlacesSurviveARestart() {
+    LogoWindow first;
+    first.Select(3);
+    first.f().CheckBox2->setChecked(true);
+    Click(first.f().BitBtn9);
+    first.f().SelShape2->SetBounds(420, 390, 160, 48);
+    first.f().ScrollBar2->setValue(80);
+    Click(first.f().BitBtn10);
+    first.form.reset();
+    first.form = std::make_unique<TForm1>(first.platform);
+    first.form->Image1->AssignPicture(PatternPhoto(600, 450));
+    QCOMPARE(first.f().Settings.GetLogoSlot(3), (LogoSlot{420, 390, 80}));
+    first.Select(3);
+    const Bitmap before = first.Output();
+    Click(first.f().BitBtn10);
+    COMPARE_PICTURES(first.Output(), Stamped(before, Preset(3), 420, 390, 80));
+  }
+
+  // A damaged file may hold any weight or place: the weight is clamped, the place only bounds
+  // what is visible.
+  void slotValuesFromADamagedFileAreSafe_data() {
+    QTest::addColumn<LogoSlot>("slot");
+    QTest::addColumn<int>("weight");
+    QTest::newRow("weight above 100") << LogoSlot{10, 10, 250} << 100;
+    QTest::newRow("negative weight") << LogoSlot{10, 10, -30} << 0;
+    QTest::newRow("far outside") << LogoSlot{INT32_MAX, INT32_MIN, 50} << 50;
+    QTest::newRow("partly outside") << LogoSlot{-100, 420, 50} << 50;
+  }
+  void slotValuesFromADamagedFileAreSafe() {
+    QFETCH(LogoSlot, slot);
+    QFETCH(int, weight);
+    LogoWindow w(Record({slot}));
+    w.Select(1);
+    const Bitmap before = w.Output();
+    Click(w.f().BitBtn10);
+    QVERIFY(w.platform.messages.empty());
+    COMPARE_PICTURES(w.Output(), Stamped(before, Preset(1), slot.Left, slot.Top, weight));
+  }
+
+  void cancelBeforeAnyBackupKeepsTheListingPicture() {
+    LogoWindow w;
+    const Bitmap before = w.Output();
+    Click(w.f().BitBtn12);
+    COMPARE_PICTURES(w.Output(), before);
+    QCOMPARE(w.Output().Height(), 450);
+  }
+
+  // A real BMP from another tool is stamped with the colours that tool reads from it.
+  void aBmpFromAnotherToolIsStampedWithItsColours_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("24-bit") << "v5_24";
+    QTest::newRow("RLE8") << "win3_rle8_many";
+    QTest::newRow("OS/2 4-bit") << "os2_4";
+  }
+  void aBmpFromAnotherToolIsStampedWithItsColours() {
+    QFETCH(QString, name);
+    LogoWindow w;
+    w.OpenFile(kToolFiles + name + ".bmp");
+    w.f().SelShape2->SetBounds(100, 200, 13, 7);
+    w.f().ScrollBar2->setValue(100);
+    const Bitmap before = w.Output();
+    Click(w.f().BitBtn10);
+    const Bitmap tool = ReadPpm(kToolFiles + name + ".ppm");
+    QCOMPARE(tool.Width(), 13);
+    for (int y = 0; y < 7; ++y) {
+      for (int x = 0; x < 13; ++x) {
+        const TColor colour = tool.Pixel(x, y);
+        const TColor want = colour == clWhite ? before.Pixel(100 + x, 200 + y) : colour;
+        QVERIFY2(w.Output().Pixel(100 + x, 200 + y) == want,
+                 qPrintable(QStringLiteral("logo pixel (%1, %2)").arg(x).arg(y)));
+      }
+    }
+  }
+
+  // A broken file through the dialog ends silently: the previous logo and everything else stay.
+  void aDamagedLogoFileLeavesThePreviousLogo() {
+    LogoWindow w;
+    w.OpenFile(kToolFiles + "win3_24.bmp");
+    QByteArray damaged = ReadBytes(kToolFiles + "win3_24.bmp");
+    damaged.chop(40);
+    w.WriteFile("damaged.bmp", damaged);
+    w.f().ViewToShow = 1;
+    w.f().UpdateViews();
+    w.f().SelShape2->hide();
+    w.f().Image1->AssignPicture(PatternPhoto(600, 450));
+    const Bitmap backup = w.f().OutputBackup;
+    w.OpenFile(w.PathOf("damaged.bmp"));
+    QVERIFY(w.platform.messages.empty());
+    COMPARE_PICTURES(w.f().Image13.Picture(), LogoFile(kToolFiles + "win3_24.bmp"));
+    QVERIFY(!w.OutputShown());
+    QVERIFY(!w.f().SelShape2->Visible());
+    COMPARE_PICTURES(w.f().OutputBackup, backup);
+  }
+
+  // A missing or broken preset goes to the error report and changes nothing.
+  void aMissingOrBrokenPresetChangesNothing_data() {
+    QTest::addColumn<bool>("paste");
+    QTest::addColumn<bool>("broken");
+    QTest::newRow("open, missing") << false << false;
+    QTest::newRow("open, broken") << false << true;
+    QTest::newRow("paste, missing") << true << false;
+    QTest::newRow("paste, broken") << true << true;
+  }
+  void aMissingOrBrokenPresetChangesNothing() {
+    QFETCH(bool, paste);
+    QFETCH(bool, broken);
+    LogoWindow w(Record({{5, 5, 50}, {6, 6, 50}}));
+    w.OpenFile(kToolFiles + "win3_24.bmp");
+    w.f().ViewToShow = 1;
+    w.f().UpdateViews();
+    QFile::remove(w.PathOf("logo_design/logo2.bmp"));
+    if (broken) w.WriteFile("logo_design/logo2.bmp", "BM not really a bitmap");
+    w.Select(2);
+    w.f().CheckBox2->setChecked(true);
+    const Bitmap output = w.Output(), backup = w.f().OutputBackup;
+    const QRect frame = w.Frame();
+    Click(paste ? w.f().BitBtn10 : w.f().BitBtn9);
+    QCOMPARE(w.platform.messages.size(), size_t{1});
+    QCOMPARE(w.platform.messages[0].kind, QStringLiteral("error"));
+    QCOMPARE(w.platform.messages[0].caption, QStringLiteral("ルモラ"));
+    QCOMPARE(w.f().Image13.ControlWidth(), 13);
+    QVERIFY(!w.OutputShown());
+    QCOMPARE(w.Frame(), frame);
+    QVERIFY(w.f().SelShape2->Visible());
+    COMPARE_PICTURES(w.Output(), output);
+    COMPARE_PICTURES(w.f().OutputBackup, backup);
+    QCOMPARE(w.ReadFile("rumora.dat"), Record({{5, 5, 50}, {6, 6, 50}}));
+  }
+
+  // An unreadable settings file: the warning, and the operation stops with the new logo loaded.
+  void anUnreadableRecordStopsAfterTheLoad_data() {
+    QTest::addColumn<bool>("paste");
+    QTest::newRow("open") << false;
+    QTest::newRow("paste") << true;
+  }
+  void anUnreadableRecordStopsAfterTheLoad() {
+    QFETCH(bool, paste);
+    LogoWindow w;
+    QFile::remove(w.PathOf("rumora.dat"));
+    w.Select(1);
+    w.f().CheckBox2->setChecked(true);
+    const Bitmap output = w.Output();
+    Click(paste ? w.f().BitBtn10 : w.f().BitBtn9);
+    QCOMPARE(w.platform.messages.size(), size_t{1});
+    QCOMPARE(w.platform.messages[0].kind, QStringLiteral("warning"));
+    QCOMPARE(w.platform.messages[0].caption, QStringLiteral("警告"));
+    COMPARE_PICTURES(w.f().Image13.Picture(), Preset(1));
+    QVERIFY(!w.OutputShown());
+    QCOMPARE(w.Frame(), QRect(152, 128, 113, 89));
+    QVERIFY(!w.f().SelShape2->Visible());
+    COMPARE_PICTURES(w.Output(), output);
+    QCOMPARE(w.f().OutputBackup.Height(), 600);
+    QVERIFY(!QFile::exists(w.PathOf("rumora.dat")));
+  }
+
+  // A recording paste whose record cannot be written: the error report, before the backup and
+  // the stamp; the slot is already updated in memory and the frame hidden.
+  void aRecordThatCannotBeWrittenStopsARecordingPaste() {
+    LogoWindow w;
+    w.Select(1);
+    w.f().CheckBox2->setChecked(true);
+    Click(w.f().BitBtn9);
+    w.f().SelShape2->SetBounds(60, 70, 160, 48);
+    w.f().Image1->AssignPicture(Stamped(PatternPhoto(600, 450), Preset(2), 0, 0, 50));
+    const Bitmap output = w.Output(), backup = w.f().OutputBackup;
+    {
+      NoFileWrites noWrites;
+      Click(w.f().BitBtn10);
+    }
+    QCOMPARE(w.platform.messages.size(), size_t{1});
+    QCOMPARE(w.platform.messages[0].kind, QStringLiteral("error"));
+    QCOMPARE(w.f().Settings.GetLogoSlot(1), (LogoSlot{60, 70, 50}));
+    QVERIFY(!w.f().SelShape2->Visible());
+    COMPARE_PICTURES(w.Output(), output);
+    COMPARE_PICTURES(w.f().OutputBackup, backup);
+    QCOMPARE(w.ReadFile("rumora.dat"), Record());
+    QCOMPARE(QDir(w.folder.path()).entryList(QDir::Files), QStringList{"rumora.dat"});
+  }
+
+  // Typed text is no item: open and paste do nothing until an item is picked again.
+  void typedTextSelectsNoSource() {
+    LogoWindow w;
+    w.Select(1);
+    w.f().ComboBox1->lineEdit()->selectAll();
+    QTest::keyClicks(w.f().ComboBox1->lineEdit(), "LOGO9");
+    QCOMPARE(w.f().ComboBox1->currentIndex(), -1);
+    QCOMPARE(w.f().ComboBox1->count(), 4);
+    QCOMPARE(w.f().ComboBox1->currentText(), QStringLiteral("LOGO9"));
+    const Bitmap before = w.Output();
+    Click(w.f().BitBtn9);
+    Click(w.f().BitBtn10);
+    QVERIFY(w.platform.openCalls.empty());
+    QVERIFY(!w.f().Image13.HasPicture());
+    COMPARE_PICTURES(w.Output(), before);
+    QVERIFY(!w.OutputShown());
+    w.Select(1);
+    Click(w.f().BitBtn10);
+    QVERIFY(w.f().Image13.HasPicture());
+  }
+
+  // A double click on the selector runs the file branch of "開く" without setting the folder.
+  void aDoubleClickOpensAFileOnlyWithTheFileSource() {
+    LogoWindow w;
+    w.Select(1);
+    QTest::mouseDClick(w.f().ComboBox1->lineEdit(), Qt::LeftButton);
+    QVERIFY(w.platform.openCalls.empty());
+    w.Select(0);
+    w.platform.openAnswers << kToolFiles + "os2_1.bmp";
+    QTest::mouseDClick(w.f().ComboBox1->lineEdit(), Qt::LeftButton);
+    QCOMPARE(w.platform.openCalls.size(), size_t{1});
+    QCOMPARE(w.platform.openCalls[0].initialFolder, QString());
+    QCOMPARE(w.f().Image13.ControlWidth(), 13);
+    QVERIFY(w.f().SelShape2->Visible());
+    QVERIFY(w.OutputShown());
+  }
+
+  void leavesNoTopLevelWidgetBehind() {
+    { LogoWindow w; }
+    QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
+  }
+
+ private:
+  static Bitmap ReadPpm(const QString& path) {
+    const QByteArray bytes = ReadBytes(path);
+    const QList<QByteArray> head = bytes.left(20).split('\n');
+    if (head.size() < 4 || head[0] != "P6") return Bitmap();
+    const QList<QByteArray> size = head[1].split(' ');
+    const int width = size[0].toInt(), height = size[1].toInt();
+    const qsizetype start = head[0].size() + head[1].size() + head[2].size() + 3;
+    Bitmap b(width, height);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const auto* p =
+            reinterpret_cast<const std::uint8_t*>(bytes.constData()) + start + 3 * (y * width + x);
+        b.SetPixel(x, y, RGB(p[0], p[1], p[2]));
+      }
+    return b;
+  }
+};
+
+QTEST_MAIN(LogoWindowTest)
+#include "tst_logo_window.moc"

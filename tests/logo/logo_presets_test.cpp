@@ -1,0 +1,46 @@
+#include "logo/logo_presets.h"
+
+#include <gtest/gtest.h>
+
+namespace rumora {
+namespace {
+
+TEST(LogoPresets, FilesLieInTheLogoFolder) {
+  EXPECT_EQ(PresetLogoFile(1), "logo_design/logo1.bmp");
+  EXPECT_EQ(PresetLogoFile(3), "logo_design/logo3.bmp");
+}
+
+TEST(LogoPresets, SourcesByIndex) {
+  EXPECT_TRUE(LogoSource::IsFile(0));
+  for (int n : {1, 2, 3}) EXPECT_TRUE(LogoSource::IsPreset(n)) << n;
+  for (int n : {-1, 4}) {
+    EXPECT_FALSE(LogoSource::IsFile(n) || LogoSource::IsPreset(n)) << n;
+  }
+}
+
+TEST(LogoPresets, WeightIsClampedToTheBarsRange) {
+  const std::pair<std::int32_t, double> cases[] = {{0, 0.0},         {1, 0.01},       {50, 0.5},
+                                                   {100, 1.0},       {101, 1.0},      {-5, 0.0},
+                                                   {INT32_MIN, 0.0}, {INT32_MAX, 1.0}};
+  for (const auto& [position, weight] : cases) {
+    EXPECT_EQ(LogoWeight(position), weight) << "position " << position;
+  }
+}
+
+TEST(LogoPresets, RecordingFillsOnlyItsSlot) {
+  SettingsRecord record;
+  record.Bytes().fill(0x5A);
+  const SettingsRecord::Image before = record.Bytes();
+  RecordLogoSlot(record, 2, -7, 300, 37);
+  EXPECT_EQ(record.GetLogoSlot(2), (LogoSlot{-7, 300, 37}));
+  for (std::size_t i = 0; i < SettingsRecord::kSize; ++i) {
+    if (i >= 16 && i < 28) continue;  // slot 2
+    ASSERT_EQ(record.Bytes()[i], before[i]) << "byte " << i;
+  }
+  EXPECT_EQ(record.Bytes()[16], 0xF9);  // -7, little-endian
+  EXPECT_EQ(record.Bytes()[20], 300 & 0xFF);
+  EXPECT_EQ(record.Bytes()[24], 37);
+}
+
+}  // namespace
+}  // namespace rumora
