@@ -1,0 +1,145 @@
+#include "imaging/quarter_turn.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <tuple>
+
+#include "imaging/parallel_rows.h"
+#include "tests/imaging/fixtures.h"
+#include "tests/imaging/recording_progress.h"
+
+namespace rumora {
+namespace {
+
+using testing::CoordinateBitmap;
+using testing::CoordinateX;
+using testing::CoordinateY;
+using testing::ExpectedProgress;
+using testing::RecordingProgress;
+
+using Size = std::pair<int, int>;
+
+bool SameBytes(const Bitmap& a, const Bitmap& b) {
+  return a.Width() == b.Width() && a.Height() == b.Height() &&
+         std::memcmp(a.Data(), b.Data(), a.SizeInBytes()) == 0;
+}
+
+class QuarterTurnTest : public ::testing::TestWithParam<std::tuple<bool, Size>> {};
+
+// Every destination pixel names the source pixel it came from.
+TEST_P(QuarterTurnTest, MovesEveryPixelToItsPlace) {
+  const auto [clockwise, size] = GetParam();
+  const auto [w, h] = size;
+  Bitmap bitmap = CoordinateBitmap(w, h);
+  RecordingProgress progress;
+  Bitmap* const identity = &bitmap;
+  clockwise ? TurnRight(bitmap, progress) : TurnLeft(bitmap, progress);
+
+  ASSERT_EQ(&bitmap, identity);
+  ASSERT_EQ(bitmap.Width(), h);
+  ASSERT_EQ(bitmap.Height(), w);
+  EXPECT_EQ(progress.calls, ExpectedProgress(w, false));
+  for (int i = 0; i < w; ++i) {
+    for (int j = 0; j < h; ++j) {
+      const int sourceX = clockwise ? i : w - 1 - i;
+      const int sourceY = clockwise ? h - 1 - j : j;
+      const TColor c = bitmap.Pixel(j, i);
+      ASSERT_TRUE(CoordinateX(c) == sourceX && CoordinateY(c) == sourceY)
+          << (clockwise ? "right" : "left") << " destination (" << j << ", " << i
+          << ") expected source (" << sourceX << ", " << sourceY << "), got (" << CoordinateX(c)
+          << ", " << CoordinateY(c) << ")";
+    }
+  }
+  // The corners as the design states them.
+  const Bitmap source = CoordinateBitmap(w, h);
+  if (clockwise) {
+    EXPECT_EQ(bitmap.Pixel(h - 1, 0), source.Pixel(0, 0));  // top-left to top-right
+    EXPECT_EQ(bitmap.Pixel(0, 0), source.Pixel(0, h - 1));  // bottom-left to top-left
+  } else {
+    EXPECT_EQ(bitmap.Pixel(0, w - 1), source.Pixel(0, 0));  // top-left to bottom-left
+    EXPECT_EQ(bitmap.Pixel(0, 0), source.Pixel(w - 1, 0));  // top-right to top-left
+  }
+}
+
+// A turn and its inverse, and four turns the same way, give the photo back.
+TEST_P(QuarterTurnTest, TurnsUndoEachOther) {
+  const auto [clockwise, size] = GetParam();
+  const Bitmap original = CoordinateBitmap(size.first, size.second);
+  NoProgress progress;
+  Bitmap spare;
+  Bitmap bitmap = original;
+  clockwise ? TurnRight(bitmap, progress, spare) : TurnLeft(bitmap, progress, spare);
+  clockwise ? TurnLeft(bitmap, progress, spare) : TurnRight(bitmap, progress, spare);
+  EXPECT_TRUE(SameBytes(bitmap, original)) << "turn and its inverse";
+  for (int turn = 0; turn < 4; ++turn) {
+    clockwise ? TurnRight(bitmap, progress, spare) : TurnLeft(bitmap, progress, spare);
+  }
+  EXPECT_TRUE(SameBytes(bitmap, original)) << "four turns";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, QuarterTurnTest,
+    ::testing::Combine(::testing::Bool(),
+                       // Odd sizes, one row or column, and more than one tile each way.
+                       ::testing::Values(Size{1, 1}, Size{1, 7}, Size{7, 1}, Size{3, 5},
+                                         Size{4095, 3}, Size{3, 4095}, Size{300, 259})),
+    [](const auto& info) {
+      const Size size = std::get<1>(info.param);
+      return std::string(std::get<0>(info.param) ? "right_" : "left_") +
+             std::to_string(size.first) + "x" + std::to_string(size.second);
+    });
+
+TEST(QuarterTurn, OnePixelHighPhotoBecomesAColumnHeadedByItsLeftmostPixel) {
+  Bitmap bitmap = CoordinateBitmap(5, 1);
+  NoProgress progress;
+  TurnRight(bitmap, progress);
+  ASSERT_EQ(bitmap.Width(), 1);
+  ASSERT_EQ(bitmap.Height(), 5);
+  EXPECT_EQ(bitmap.Pixel(0, 0), testing::CoordinateColour(0, 0));
+  EXPECT_EQ(bitmap.Pixel(0, 4), testing::CoordinateColour(4, 0));
+}
+
+// The spare and the photo swap buffers: the second turn writes into the first one's source.
+TEST(QuarterTurn, ConsecutiveTurnsReuseTheSpareBuffer) {
+  Bitmap bitmap = CoordinateBitmap(40, 30);
+  const std::uint8_t* const original = bitmap.Data();
+  Bitmap spare = Bitmap(7, 7);  // the wrong size: replaced
+  NoProgress progress;
+  TurnLeft(bitmap, progress, spare);
+  EXPECT_EQ(spare.Data(), original);
+  EXPECT_EQ(spare.Width(), 40);
+  EXPECT_EQ(spare.Height(), 30);
+  TurnLeft(bitmap, progress, spare);
+  EXPECT_EQ(bitmap.Data(), original);
+}
+
+TEST(QuarterTurn, SameBytesOnOneCoreAndOnMany) {
+  // Wider than the smallest band and taller than one round of rows, so both splits happen.
+  const Bitmap original = CoordinateBitmap(4000, 1500);
+  NoProgress progress;
+  for (bool clockwise : {true, false}) {
+    Bitmap single = original;
+    Bitmap split = original;
+    SetRowBandLimit(1);
+    clockwise ? TurnRight(single, progress) : TurnLeft(single, progress);
+    SetRowBandLimit(4);
+    RecordingProgress rounds;
+    clockwise ? TurnRight(split, rounds) : TurnLeft(split, rounds);
+    SetRowBandLimit(0);
+    EXPECT_TRUE(SameBytes(single, split)) << (clockwise ? "right" : "left");
+    EXPECT_EQ(rounds.calls, ExpectedProgress(4000, false));
+  }
+}
+
+TEST(QuarterTurn, EmptyBitmapOnlySwapsItsSides) {
+  Bitmap bitmap(0, 4);
+  RecordingProgress progress;
+  TurnRight(bitmap, progress);
+  EXPECT_EQ(bitmap.Width(), 4);
+  EXPECT_EQ(bitmap.Height(), 0);
+  EXPECT_EQ(progress.calls, ExpectedProgress(0, false));
+}
+
+}  // namespace
+}  // namespace rumora
