@@ -32,11 +32,12 @@ class TSelShape;
 // through Run so that no exception reaches the event loop.
 //
 // One operation at a time. The tone passes let the window handle pending events once per
-// column, so that it repaints and answers during a long pass; a handler started from there
-// (a click on any button, a mouse event on a view or a frame) is ignored by Run, so nothing
-// opens, turns, rotates, trims or tones the photo while a pass is changing it, and the pass
-// never finds its bitmap replaced. Closing the window during a pass is deferred until the pass
-// has ended. Every other handler runs to its end before the next event, as before.
+// column, so that it repaints and stays responsive during a long pass. Meanwhile mouse clicks,
+// wheel turns and keys aimed at the window are dropped (no button clicks, no box is ticked), and
+// any handler started all the same (a timer, a signal) is ignored by Run: nothing opens, turns,
+// rotates, trims or tones the photo while a pass is changing it, and the pass never finds its
+// bitmap replaced. Closing the window during a pass is deferred until the pass has ended. Every
+// other handler runs to its end before the next event.
 class TForm1 final : public QWidget {
  public:
   explicit TForm1(Platform& platform, QWidget* parent = nullptr);

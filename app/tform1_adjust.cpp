@@ -5,6 +5,7 @@
 
 #include "app/busy_cursor.h"
 #include "app/image_view_widget.h"
+#include "app/input_blocker.h"
 #include "app/qt_progress.h"
 #include "app/tform1.h"
 #include "imaging/boost_contrast.h"
@@ -35,6 +36,9 @@ void TForm1::RunTonePass(const std::function<void()>& pass) {
   if (WorkingBitmap.Empty()) return;
   BusyCursor busy;
   {
+    // Clicks and keys during the pass are dropped, so no widget changes state without its
+    // handler; Run ignores whatever else starts a handler meanwhile.
+    const InputBlocker blocker(this);
     const FlagScope running(tonePassRunning_);
     pass();
   }

@@ -247,8 +247,12 @@ class AdjustWindowTest : public QObject {
 
     bool ranInsidePass = false;
     bool visibleAfterClose = false;
+    bool handlerRan = false;
+    const bool angleModeBefore = f.CheckBox4->isChecked();
     QTimer::singleShot(0, &f, [&] {
       ranInsidePass = f.TonePassRunning();
+      f.Run([&] { handlerRan = true; });
+      Click(f.CheckBox4);
       for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
                f.BitBtn2, f.BitBtn7, f.BitBtn8, f.BitBtn3, f.BitBtn5, f.BitBtn6, f.BitBtn11,
                f.BitBtn1, f.SpeedButton1}) {
@@ -260,6 +264,8 @@ class AdjustWindowTest : public QObject {
     Click(f.BitBtn4);
 
     QVERIFY(ranInsidePass);
+    QVERIFY(!handlerRan);
+    QCOMPARE(f.CheckBox4->isChecked(), angleModeBefore);
     QVERIFY(visibleAfterClose);
     QVERIFY(!f.isVisible());  // closed once the pass had ended
     QCOMPARE(FirstMismatch(opened, ReferenceTable(kBrighten), f.WorkingBitmap), QString());
