@@ -19,6 +19,7 @@
 #include "layout/sel_shape.h"
 #include "tests/app/photo_files.h"
 #include "tests/app/window_fixture.h"
+#include "tests/imaging/tone_reference.h"
 
 using namespace rumora;
 
@@ -34,18 +35,8 @@ QPushButton* ToneButton(TForm1& f, int tone) {
   return tone == kContrast ? f.BitBtn5 : tone == kBrighten ? f.BitBtn4 : f.BitBtn6;
 }
 
-// The three formulas on 80-bit values with their own clamp and rounding, as a 256-entry table.
 std::array<int, 256> ReferenceTable(int tone) {
-  std::array<int, 256> table{};
-  for (int v = 0; v < 256; ++v) {
-    const long double x = v / 255.0L;
-    long double value = tone == kContrast   ? v + (v - 127.5L) * 0.3L
-                        : tone == kBrighten ? 255 * std::sqrt(x)
-                                            : 255 * (2 * x - std::sqrt(x));
-    value = std::max(0.0L, std::min(255.0L, value));
-    table[v] = static_cast<int>(std::nearbyint(value));
-  }
-  return table;
+  return testing::ReferenceToneTable(static_cast<testing::Tone>(tone));
 }
 
 // "(x, y) channel c: expected e, actual a" for the first byte where `actual` differs from

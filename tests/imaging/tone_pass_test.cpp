@@ -10,6 +10,7 @@
 #include "imaging/parallel_rows.h"
 #include "imaging/shift_brightness.h"
 #include "tests/imaging/recording_progress.h"
+#include "tests/imaging/tone_reference.h"
 
 namespace rumora {
 namespace {
@@ -17,63 +18,30 @@ namespace {
 using testing::ExpectedProgress;
 using testing::RecordingProgress;
 
-enum class Pass { kContrast, kBrighten, kDarken };
+using testing::Tone;
+using Pass = Tone;
 
-const char* Name(Pass pass) {
-  switch (pass) {
-    case Pass::kContrast:
-      return "contrast";
-    case Pass::kBrighten:
-      return "brighten";
-    default:
-      return "darken";
-  }
-}
+const char* Name(Pass pass) { return testing::ToneName(pass); }
 
-// The formulas again, on 80-bit values with their own clamp and rounding: a wider evaluation
-// gives the same bytes, so any difference is a fault of the table.
 int Reference(Pass pass, int v) {
-  const long double x = v / 255.0L;
-  long double value = 0;
-  switch (pass) {
-    case Pass::kContrast:
-      value = v + (v - 127.5L) * 0.3L;
-      break;
-    case Pass::kBrighten:
-      value = 255 * std::sqrt(x);
-      break;
-    case Pass::kDarken:
-      value = 255 * (2 * x - std::sqrt(x));
-      break;
-  }
-  if (value >= 255) value = 255;
-  if (value <= 0) value = 0;
-  return static_cast<int>(std::nearbyint(value));
+  static const std::array<std::array<int, 256>, 3> tables = {
+      testing::ReferenceToneTable(Tone::kContrast), testing::ReferenceToneTable(Tone::kBrighten),
+      testing::ReferenceToneTable(Tone::kDarken)};
+  return tables[static_cast<int>(pass)][v];
 }
 
 ToneTable TableOf(Pass pass) {
-  switch (pass) {
-    case Pass::kContrast:
-      return ContrastTable(0.3);
-    case Pass::kBrighten:
-      return BrightnessTable(BrightnessDirection::kBrighten);
-    default:
-      return BrightnessTable(BrightnessDirection::kDarken);
-  }
+  if (pass == Pass::kContrast) return ContrastTable(0.3);
+  return BrightnessTable(pass == Pass::kBrighten ? BrightnessDirection::kBrighten
+                                                 : BrightnessDirection::kDarken);
 }
 
 void RunPass(Pass pass, Bitmap& bitmap, Progress& progress, const EventPump& pump) {
-  switch (pass) {
-    case Pass::kContrast:
-      BoostContrast(bitmap, 0.3, progress, pump);
-      break;
-    case Pass::kBrighten:
-      ShiftBrightness(bitmap, BrightnessDirection::kBrighten, progress, pump);
-      break;
-    case Pass::kDarken:
-      ShiftBrightness(bitmap, BrightnessDirection::kDarken, progress, pump);
-      break;
-  }
+  if (pass == Pass::kContrast) return BoostContrast(bitmap, 0.3, progress, pump);
+  ShiftBrightness(
+      bitmap,
+      pass == Pass::kBrighten ? BrightnessDirection::kBrighten : BrightnessDirection::kDarken,
+      progress, pump);
 }
 
 // A bitmap holding every byte value in every channel, at different places per channel.
