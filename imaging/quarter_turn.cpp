@@ -13,8 +13,11 @@ namespace {
 
 // A destination tile is kStripRows rows by kTileColumns columns. Each destination row reads one
 // source column, so four neighbouring rows read twelve neighbouring source bytes: one pair of
-// loads per source row serves four rows, and the tile's source lines stay cached while its
-// strips of four rows walk them in turn. (Sizes chosen by measuring on 24 and 48 MP photos.)
+// loads per source row serves four rows. Tiles are walked strip by strip down the destination,
+// so the tile's source rows are read left to right, each cache line fetched once while it is
+// still cached from the strip before; the destination is written in whole lines. (Sizes and
+// order chosen by measuring on 24 and 48 MP photos, whose rows of 18,000 and 25,455 bytes
+// favour different shapes in other orders.)
 constexpr int kStripRows = 16;
 constexpr int kTileColumns = 1024;
 // Destination rows moved between two rounds of progress steps, as bytes.
@@ -99,10 +102,10 @@ void MoveBlock(const SourceWalk& walk, Bitmap& destination, int firstRow, int en
                int firstColumn, int endColumn) {
   const auto rowBytes = static_cast<std::ptrdiff_t>(destination.Stride());
   const bool ascending = walk.rowStep > 0;
-  for (int tileRow = firstRow; tileRow < endRow; tileRow += kStripRows) {
-    const int tileRowEnd = std::min(endRow, tileRow + kStripRows);
-    for (int tileColumn = firstColumn; tileColumn < endColumn; tileColumn += kTileColumns) {
-      const int count = std::min(endColumn, tileColumn + kTileColumns) - tileColumn;
+  for (int tileColumn = firstColumn; tileColumn < endColumn; tileColumn += kTileColumns) {
+    const int count = std::min(endColumn, tileColumn + kTileColumns) - tileColumn;
+    for (int tileRow = firstRow; tileRow < endRow; tileRow += kStripRows) {
+      const int tileRowEnd = std::min(endRow, tileRow + kStripRows);
       const std::uint8_t* const tileSource = walk.origin + tileColumn * walk.columnStep;
       int i = tileRow;
       for (; i + 4 <= tileRowEnd; i += 4) {
