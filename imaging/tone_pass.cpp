@@ -84,9 +84,10 @@ void ApplyToneTable(Bitmap& bitmap, const ToneTable& table, Progress& progress,
 
   const std::uint8_t* const pixels = bitmap.Data();
   const PairTable pairs = bitmap.Empty() ? PairTable() : PairsOf(table);
-  // Column x counts as done once the share x + 1 of width of all rows is mapped.
+  // Column x is reported once (x + 1) / width of the rows are mapped.
   int nextColumn = 0;
   int rowsDone = 0;
+  bool replaced = false;
   do {
     const int endRow = std::min(height, rowsDone + rowsPerRound);
     if (!bitmap.Empty() && endRow > rowsDone) {
@@ -105,11 +106,10 @@ void ApplyToneTable(Bitmap& bitmap, const ToneTable& table, Progress& progress,
       pumpEvents();
     }
     // The rows of a bitmap that another operation replaced meanwhile must not be touched.
-    if (bitmap.Width() != width || bitmap.Height() != height || bitmap.Data() != pixels) {
-      throw Error("写真が処理の途中で置き換えられました");
-    }
-  } while (rowsDone < height);
+    replaced = bitmap.Width() != width || bitmap.Height() != height || bitmap.Data() != pixels;
+  } while (rowsDone < height && !replaced);
   progress.SetPosition(0);
+  if (replaced) throw Error("写真が処理の途中で置き換えられました");
 }
 
 }  // namespace rumora

@@ -20,8 +20,9 @@ using EventPump = std::function<void()>;
 // each column from left to right, its position is set to the column and `pumpEvents` runs once;
 // at the end the position goes back to 0. The bytes are visited row by row, in bands on every
 // core between the progress steps; the result is the same on any number of cores. Whatever
-// `pumpEvents` runs must not change `bitmap`'s size (the window ignores other handlers while a
-// pass runs). An empty bitmap is visited by no mapping. Reports nothing.
+// `pumpEvents` runs must leave `bitmap` alone (the window ignores other handlers while a pass
+// runs); should it replace the bitmap all the same, the pass stops before touching the new
+// pixels, puts the bar back to 0 and throws Error. An empty bitmap is visited by no mapping.
 void ApplyToneTable(Bitmap& bitmap, const ToneTable& table, Progress& progress,
                     const EventPump& pumpEvents);
 

@@ -169,7 +169,7 @@ TEST(TonePass, SameBytesOnOneCoreAndOnMany) {
 // the new one instead of writing past its end.
 TEST(TonePass, StopsWhenTheBitmapIsReplacedDuringAPump) {
   Bitmap bitmap = AllByteValues(3000, 2000);
-  NoProgress progress;
+  RecordingProgress progress;
   bool replaced = false;
   EXPECT_THROW(BoostContrast(bitmap, 0.3, progress,
                              [&] {
@@ -178,6 +178,7 @@ TEST(TonePass, StopsWhenTheBitmapIsReplacedDuringAPump) {
                              }),
                Error);
   EXPECT_EQ(bitmap.Pixel(1, 1), clWhite);
+  EXPECT_EQ(progress.calls.back(), "pos 0");
 }
 
 }  // namespace
