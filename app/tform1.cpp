@@ -32,7 +32,7 @@ TForm1::~TForm1() { FormDestroy(); }
 
 void TForm1::Run(const std::function<void()>& handler, bool repaintViews) {
   const bool keepTurnSpare = std::exchange(keepTurnSpare_, false);
-  // Only a tone pass handles events while it runs: what starts from there waits for nobody.
+  // A handler started while a tone pass handles its events is ignored (see the class comment).
   if (tonePassRunning_) return;
   if (!keepTurnSpare) turnSpare_ = Bitmap();
   RunHandler(platform_, this, handler);

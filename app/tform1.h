@@ -165,6 +165,7 @@ class TForm1 final : public QWidget {
   void CreateHiddenControls();
   void ConnectHandlers();
   void RunTonePass(const std::function<void()>& pass);
+  void ShiftWorkingBrightness();
   void TurnWorkingBitmap(bool clockwise);
   // The window's event pump for the tone passes.
   void PumpEvents();

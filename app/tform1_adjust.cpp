@@ -51,20 +51,22 @@ void TForm1::BitBtn5Click() {
       [&] { BoostContrast(WorkingBitmap, strength, *progress_, [this] { PumpEvents(); }); });
 }
 
-void TForm1::BitBtn4Click() {
-  CheckBox1->setChecked(false);
+// The brightness pass in the direction CheckBox1 holds, read once: checked darkens.
+void TForm1::ShiftWorkingBrightness() {
   const auto direction =
       CheckBox1->isChecked() ? BrightnessDirection::kDarken : BrightnessDirection::kBrighten;
   RunTonePass(
       [&] { ShiftBrightness(WorkingBitmap, direction, *progress_, [this] { PumpEvents(); }); });
 }
 
+void TForm1::BitBtn4Click() {
+  CheckBox1->setChecked(false);
+  ShiftWorkingBrightness();
+}
+
 void TForm1::BitBtn6Click() {
   CheckBox1->setChecked(true);
-  const auto direction =
-      CheckBox1->isChecked() ? BrightnessDirection::kDarken : BrightnessDirection::kBrighten;
-  RunTonePass(
-      [&] { ShiftBrightness(WorkingBitmap, direction, *progress_, [this] { PumpEvents(); }); });
+  ShiftWorkingBrightness();
 }
 
 // With no photo opened a turn returns quietly: an empty photo has no proportions to size the
