@@ -1,6 +1,7 @@
 #include "app/tform1.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
@@ -9,6 +10,7 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <type_traits>
+#include <utility>
 
 #include "app/handler_dispatch.h"
 #include "app/image_view_widget.h"
@@ -29,11 +31,28 @@ TForm1::TForm1(Platform& platform, QWidget* parent) : QWidget(parent), platform_
 TForm1::~TForm1() { FormDestroy(); }
 
 void TForm1::Run(const std::function<void()>& handler, bool repaintViews) {
+  const bool keepTurnSpare = std::exchange(keepTurnSpare_, false);
+  // A handler started while a tone pass handles its events is ignored (see the class comment).
+  if (tonePassRunning_) return;
+  if (!keepTurnSpare) turnSpare_ = Bitmap();
   RunHandler(platform_, this, handler);
   // Handlers draw into the pictures directly; show what they drew.
   if (repaintViews) {
     for (ImageViewWidget* view : {Image1, Image2, gbImage}) view->update();
   }
+  if (closeDeferred_ && !tonePassRunning_) {
+    closeDeferred_ = false;
+    close();
+  }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (tonePassRunning_) {
+    closeDeferred_ = true;  // Run closes the window once the pass has ended
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
 }
 
 void TForm1::FormCreate() {
@@ -136,6 +155,18 @@ void TForm1::ConnectHandlers() {
   onClick(BitBtn2, &TForm1::BitBtn2Click);
   onClick(BitBtn3, &TForm1::BitBtn3Click);
   onClick(BitBtn1, &TForm1::BitBtn1Click);
+  onClick(BitBtn5, &TForm1::BitBtn5Click);
+  onClick(BitBtn4, &TForm1::BitBtn4Click);
+  onClick(BitBtn6, &TForm1::BitBtn6Click);
+  // A turn keeps the buffer the previous turn left behind (see turnSpare_).
+  const auto onTurnClick = [this](QPushButton* button, void (TForm1::*handler)()) {
+    connect(button, &QPushButton::clicked, this, [this, handler] {
+      keepTurnSpare_ = true;
+      Run([this, handler] { (this->*handler)(); });
+    });
+  };
+  onTurnClick(BitBtn7, &TForm1::BitBtn7Click);
+  onTurnClick(BitBtn8, &TForm1::BitBtn8Click);
   // Ticking or clearing, by hand or by an operation, runs the click handler.
   connect(CheckBox4, &QCheckBox::toggled, this, [this] { Run([this] { CheckBox4Click(); }); });
   SelShape1->OnMouseMove = [this](TSelShape&, Qt::MouseButtons, Qt::KeyboardModifiers, int, int) {

@@ -10,6 +10,7 @@
 #include "photo_io/settings_record.h"
 
 class QCheckBox;
+class QCloseEvent;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -28,7 +29,15 @@ class TSelShape;
 
 // The main window. It owns every control, picture and piece of state of the program; every
 // operation is one of its event handlers, named after the control and its event, and runs
-// through RunHandler so that no exception reaches the event loop.
+// through Run so that no exception reaches the event loop.
+//
+// One operation at a time. The tone passes let the window handle pending events once per
+// column, so that it repaints and stays responsive during a long pass. Meanwhile mouse clicks,
+// wheel turns and keys aimed at the window are dropped (no button clicks, no box is ticked), and
+// any handler started all the same (a timer, a signal) is ignored by Run: nothing opens, turns,
+// rotates, trims or tones the photo while a pass is changing it, and the pass never finds its
+// bitmap replaced. Closing the window during a pass is deferred until the pass has ended. Every
+// other handler runs to its end before the next event.
 class TForm1 final : public QWidget {
  public:
   explicit TForm1(Platform& platform, QWidget* parent = nullptr);
@@ -118,6 +127,12 @@ class TForm1 final : public QWidget {
   void BitBtn3Click();
   void BitBtn1Click();
   void CheckBox4Click();
+  // Photo adjustments: contrast boost, brighter, darker, turn right, turn left
+  void BitBtn5Click();
+  void BitBtn4Click();
+  void BitBtn6Click();
+  void BitBtn7Click();
+  void BitBtn8Click();
   // The last step of every operation that replaces or reshapes the photo (opening, the turns,
   // the free rotation): sizes Panel2 (and Image2 with it) to the working bitmap's proportions
   // and stretches the photo into the input view.
@@ -138,8 +153,14 @@ class TForm1 final : public QWidget {
   QString SettingsRecordPath() const;
 
   // Runs `handler` as an event handler: errors become the application's error report, and the
-  // views repaint afterwards unless the handler drew nothing into them.
+  // views repaint afterwards unless the handler drew nothing into them. While a tone pass runs,
+  // it ignores the handler (see the class comment).
   void Run(const std::function<void()>& handler, bool repaintViews = true);
+  // True while a tone pass is under way.
+  bool TonePassRunning() const { return tonePassRunning_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void CreateControls();
@@ -159,6 +180,11 @@ class TForm1 final : public QWidget {
   void SizeLogoFrame();
   void TakeOutputBackup();
   QString PresetLogoPath(int n) const;
+  void RunTonePass(const std::function<void()>& pass);
+  void ShiftWorkingBrightness();
+  void TurnWorkingBitmap(bool clockwise);
+  // The window's event pump for the tone passes.
+  void PumpEvents();
 
   Platform& platform_;
   // The dialogs keep the folder they were last given, as a dialog component does.
@@ -170,6 +196,12 @@ class TForm1 final : public QWidget {
   bool outputBackupTaken_ = false;
   QtTextRenderer textRenderer_;
   std::unique_ptr<QtProgress> progress_;
+  bool tonePassRunning_ = false;
+  bool closeDeferred_ = false;
+  // The buffer the last quarter turn left behind, the next turn's destination. It is kept only
+  // from one turn to the next: any other handler frees it first.
+  Bitmap turnSpare_;
+  bool keepTurnSpare_ = false;
 };
 
 }  // namespace rumora

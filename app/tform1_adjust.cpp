@@ -1,0 +1,89 @@
+// Photo adjustments: the tone passes and the quarter turns of the working bitmap.
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QScrollBar>
+
+#include "app/busy_cursor.h"
+#include "app/image_view_widget.h"
+#include "app/input_blocker.h"
+#include "app/qt_progress.h"
+#include "app/tform1.h"
+#include "imaging/boost_contrast.h"
+#include "imaging/quarter_turn.h"
+#include "imaging/shift_brightness.h"
+
+namespace rumora {
+namespace {
+
+// Sets a flag for as long as it lives, also when the pass ends by an exception.
+class FlagScope {
+ public:
+  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+  ~FlagScope() { flag_ = false; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
+
+void TForm1::PumpEvents() { QCoreApplication::processEvents(); }
+
+// The three tone buttons: with no photo opened there is nothing to change and nothing is said.
+void TForm1::RunTonePass(const std::function<void()>& pass) {
+  if (WorkingBitmap.Empty()) return;
+  BusyCursor busy;
+  {
+    // Clicks and keys during the pass are dropped, so no widget changes state without its
+    // handler; Run ignores whatever else starts a handler meanwhile.
+    const InputBlocker blocker(this);
+    const FlagScope running(tonePassRunning_);
+    pass();
+  }
+  StretchToView(WorkingBitmap, *Image2);
+}
+
+void TForm1::BitBtn5Click() {
+  const double strength = ScrollBar1->value() / 100.0;
+  RunTonePass(
+      [&] { BoostContrast(WorkingBitmap, strength, *progress_, [this] { PumpEvents(); }); });
+}
+
+// The brightness pass in the direction CheckBox1 holds, read once: checked darkens.
+void TForm1::ShiftWorkingBrightness() {
+  const auto direction =
+      CheckBox1->isChecked() ? BrightnessDirection::kDarken : BrightnessDirection::kBrighten;
+  RunTonePass(
+      [&] { ShiftBrightness(WorkingBitmap, direction, *progress_, [this] { PumpEvents(); }); });
+}
+
+void TForm1::BitBtn4Click() {
+  CheckBox1->setChecked(false);
+  ShiftWorkingBrightness();
+}
+
+void TForm1::BitBtn6Click() {
+  CheckBox1->setChecked(true);
+  ShiftWorkingBrightness();
+}
+
+// With no photo opened a turn returns quietly: an empty photo has no proportions to size the
+// input panel by.
+void TForm1::TurnWorkingBitmap(bool clockwise) {
+  if (WorkingBitmap.Empty()) return;
+  BusyCursor busy;
+  if (clockwise) {
+    TurnRight(WorkingBitmap, *progress_, turnSpare_);
+  } else {
+    TurnLeft(WorkingBitmap, *progress_, turnSpare_);
+  }
+  ShowWorkingBitmap();
+}
+
+void TForm1::BitBtn7Click() { TurnWorkingBitmap(true); }
+
+void TForm1::BitBtn8Click() { TurnWorkingBitmap(false); }
+
+}  // namespace rumora

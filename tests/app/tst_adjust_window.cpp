@@ -1,0 +1,278 @@
+// The tone buttons and the quarter turns through the window: what they do to the photo, the
+// input view, the progress bar and the rest of the window, and the rule that nothing else runs
+// while a tone pass handles events.
+#include <QApplication>
+#include <QCheckBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <cmath>
+#include <functional>
+
+#include "app/fonts.h"
+#include "app/image_view_widget.h"
+#include "app/input_panel_size.h"
+#include "imaging/quarter_turn.h"
+#include "imaging/scratch_image_view.h"
+#include "layout/sel_shape.h"
+#include "tests/app/photo_files.h"
+#include "tests/app/window_fixture.h"
+#include "tests/imaging/tone_reference.h"
+
+using namespace rumora;
+
+namespace {
+
+constexpr TColor kInputGrey = RGB(87, 88, 93);
+
+enum Tone { kContrast, kBrighten, kDarken };
+
+void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+QPushButton* ToneButton(TForm1& f, int tone) {
+  return tone == kContrast ? f.BitBtn5 : tone == kBrighten ? f.BitBtn4 : f.BitBtn6;
+}
+
+std::array<int, 256> ReferenceTable(int tone) {
+  return testing::ReferenceToneTable(static_cast<testing::Tone>(tone));
+}
+
+// "(x, y) channel c: expected e, actual a" for the first byte where `actual` differs from
+// `expected` mapped through `table`; empty when every byte matches.
+QString FirstMismatch(const Bitmap& expected, const std::array<int, 256>& table,
+                      const Bitmap& actual) {
+  if (expected.Width() != actual.Width() || expected.Height() != actual.Height()) {
+    return "size differs";
+  }
+  for (int y = 0; y < actual.Height(); ++y) {
+    for (int x = 0; x < 3 * actual.Width(); ++x) {
+      const int want = table[expected.Row(y)[x]];
+      if (actual.Row(y)[x] != want) {
+        return QString("(%1, %2) channel %3: expected %4, actual %5")
+            .arg(x / 3)
+            .arg(y)
+            .arg(x % 3)
+            .arg(want)
+            .arg(actual.Row(y)[x]);
+      }
+    }
+  }
+  return QString();
+}
+
+Bitmap ExpectedInputPicture(const Bitmap& photo, QSize panel, const Bitmap& before) {
+  ScratchImageView view(panel.width(), panel.height());
+  view.AssignPicture(before);
+  StretchToView(photo, view);
+  return view.Picture();
+}
+
+void OpenPhoto(WindowFixture& w, const QString& path) {
+  w.platform.openAnswers << path;
+  Click(w.form->BitBtn2);
+}
+
+void OpenPatternPhoto(WindowFixture& w, int width, int height) {
+  WritePatternJpeg(w.PathOf("p.jpg"), width, height);
+  OpenPhoto(w, w.PathOf("p.jpg"));
+}
+
+// Every value the bar shows, in order, while the window runs `action`.
+QList<int> BarValuesDuring(TForm1& f, const std::function<void()>& action) {
+  QList<int> values;
+  const auto connection =
+      QObject::connect(f.ProgressBar1, &QProgressBar::valueChanged, [&](int v) { values << v; });
+  action();
+  QObject::disconnect(connection);
+  return values;
+}
+
+// The values a bar at 0 shows for a loop of `steps` steps: 1 .. steps - 1, then 0.
+QList<int> StepValues(int steps) {
+  QList<int> values;
+  for (int step = 1; step < steps; ++step) values << step;
+  if (steps > 1) values << 0;
+  return values;
+}
+
+}  // namespace
+
+class AdjustWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { InstallFontSubstitutions(); }
+
+  void toneButtonsMapEveryByteOfARealPhoto_data() {
+    QTest::addColumn<int>("tone");
+    QTest::addColumn<bool>("checkedBefore");
+    QTest::addColumn<bool>("checkedAfter");  // the darken direction
+    QTest::newRow("boost") << int{kContrast} << true << true;
+    QTest::newRow("brighter") << int{kBrighten} << true << false;
+    QTest::newRow("darker") << int{kDarken} << false << true;
+  }
+  void toneButtonsMapEveryByteOfARealPhoto() {
+    QFETCH(int, tone);
+    QFETCH(bool, checkedBefore);
+    QFETCH(bool, checkedAfter);
+    WindowFixture w;
+    TForm1& f = *w.form;
+    const QString path = QStringLiteral(RUMORA_TEST_DATA "/jpeg/testorig.jpg");
+    OpenPhoto(w, path);
+    const Bitmap opened = DecodeFile(path);
+    QCOMPARE(FirstDifference(f.WorkingBitmap, opened), -1L);
+    const Bitmap pictureBefore = f.Image2->Picture();
+    const Bitmap outputBefore = f.Image1->Picture();
+    const QRect frameBefore = f.SelShape1->geometry();
+    f.CheckBox1->setChecked(checkedBefore);
+
+    const QList<int> bar = BarValuesDuring(f, [&] { Click(ToneButton(f, tone)); });
+
+    QCOMPARE(FirstMismatch(opened, ReferenceTable(tone), f.WorkingBitmap), QString());
+    QCOMPARE(f.CheckBox1->isChecked(), checkedAfter);
+    QCOMPARE(f.ProgressBar1->maximum(), opened.Width());
+    QCOMPARE(f.ProgressBar1->value(), 0);
+    QCOMPARE(bar, StepValues(opened.Width()));
+    QCOMPARE(
+        FirstDifference(f.Image2->Picture(),
+                        ExpectedInputPicture(f.WorkingBitmap, f.Image2->size(), pictureBefore)),
+        -1L);
+    QCOMPARE(FirstDifference(f.Image1->Picture(), outputBefore), -1L);
+    QCOMPARE(f.SelShape1->geometry(), frameBefore);
+    QVERIFY(w.platform.messages.empty());
+  }
+
+  void pressesCompound() {
+    WindowFixture w;
+    TForm1& f = *w.form;
+    f.WorkingBitmap = Bitmap::Filled(40, 30, RGB(64, 30, 225));
+    Click(f.BitBtn4);
+    QCOMPARE(f.WorkingBitmap.Pixel(39, 29), RGB(128, 87, 240));
+    Click(f.BitBtn6);
+    QCOMPARE(GetRValue(f.WorkingBitmap.Pixel(0, 0)), 75);
+    f.WorkingBitmap = Bitmap::Filled(40, 30, RGB(30, 225, 0));
+    Click(f.BitBtn5);
+    QCOMPARE(f.WorkingBitmap.Pixel(5, 5), RGB(1, 254, 0));
+    Click(f.BitBtn5);
+    QCOMPARE(f.WorkingBitmap.Pixel(5, 5), RGB(0, 255, 0));
+  }
+
+  void turnsReshapeThePhotoAndItsPanelOnly_data() {
+    QTest::addColumn<bool>("clockwise");
+    QTest::addColumn<QSize>("photo");
+    QTest::addColumn<QSize>("panel");
+    QTest::newRow("right, landscape") << true << QSize(300, 200) << QSize(402, 602);
+    QTest::newRow("left, landscape") << false << QSize(300, 200) << QSize(402, 602);
+    QTest::newRow("right, portrait") << true << QSize(200, 300) << QSize(602, 402);
+    QTest::newRow("left, square") << false << QSize(250, 250) << QSize(602, 602);
+  }
+  void turnsReshapeThePhotoAndItsPanelOnly() {
+    QFETCH(bool, clockwise);
+    QFETCH(QSize, photo);
+    QFETCH(QSize, panel);
+    WindowFixture w;
+    TForm1& f = *w.form;
+    OpenPatternPhoto(w, photo.width(), photo.height());
+    f.FreeRotationDone = 1;
+    Bitmap expected = f.WorkingBitmap;
+    NoProgress none;
+    clockwise ? TurnRight(expected, none) : TurnLeft(expected, none);
+    const Bitmap* const identity = &f.WorkingBitmap;
+    const Bitmap pictureBefore = f.Image2->Picture();
+    const Bitmap outputBefore = f.Image1->Picture();
+    const QRect frameBefore = f.SelShape1->geometry();
+
+    const QList<int> bar = BarValuesDuring(f, [&] { Click(clockwise ? f.BitBtn7 : f.BitBtn8); });
+
+    QCOMPARE(&f.WorkingBitmap, identity);
+    QCOMPARE(FirstDifference(f.WorkingBitmap, expected), -1L);
+    QCOMPARE(f.Panel2->size(), panel);
+    QCOMPARE(f.Image2->size(), panel);
+    QCOMPARE(FirstDifference(f.Image2->Picture(),
+                             ExpectedInputPicture(f.WorkingBitmap, panel, pictureBefore)),
+             -1L);
+    QCOMPARE(bar, StepValues(photo.width()));
+    QCOMPARE(f.ProgressBar1->maximum(), photo.width());
+    QCOMPARE(f.SelShape1->geometry(), frameBefore);
+    QCOMPARE(f.FreeRotationDone, 1);
+    QCOMPARE(FirstDifference(f.Image1->Picture(), outputBefore), -1L);
+
+    // Back the other way, and the photo and panel are as opened.
+    Click(clockwise ? f.BitBtn8 : f.BitBtn7);
+    QCOMPARE(FirstDifference(f.WorkingBitmap, DecodeFile(w.PathOf("p.jpg"))), -1L);
+    const PanelSize opened = InputPanelSize(photo.width(), photo.height());
+    QCOMPARE(f.Panel2->size(), QSize(opened.width, opened.height));
+    QVERIFY(w.platform.messages.empty());
+  }
+
+  void buttonsWithoutAPhotoChangeNothing() {
+    WindowFixture w;
+    TForm1& f = *w.form;
+    const QSize panelBefore = f.Panel2->size();
+    const Bitmap pictureBefore = f.Image2->Picture();
+    for (QPushButton* button : {f.BitBtn5, f.BitBtn4, f.BitBtn6, f.BitBtn7, f.BitBtn8}) {
+      const QList<int> bar = BarValuesDuring(f, [&] { Click(button); });
+      QVERIFY2(bar.isEmpty(), qPrintable(button->text()));
+      QCOMPARE(f.ProgressBar1->maximum(), 100);
+      QVERIFY(f.WorkingBitmap.Empty());
+      QCOMPARE(f.Panel2->size(), panelBefore);
+      QCOMPARE(FirstDifference(f.Image2->Picture(), pictureBefore), -1L);
+    }
+    QVERIFY(w.platform.messages.empty());
+  }
+
+  // Clicks and a close delivered by the event pump of a pass: every handler is ignored until the
+  // pass has ended, the close waits for it, and afterwards the buttons work again.
+  void nothingElseRunsWhileATonePassHandlesEvents() {
+    WindowFixture w;
+    TForm1& f = *w.form;
+    OpenPatternPhoto(w, 300, 200);
+    const Bitmap opened = f.WorkingBitmap;
+    const QSize panelBefore = f.Panel2->size();
+    const Bitmap outputBefore = f.Image1->Picture();
+    const std::int32_t layoutBefore = f.Layout.LayoutKind;
+    w.platform.openAnswers << w.PathOf("p.jpg");
+    const std::size_t openCallsBefore = w.platform.openCalls.size();
+
+    bool ranInsidePass = false;
+    bool visibleAfterClose = false;
+    bool handlerRan = false;
+    const bool angleModeBefore = f.CheckBox4->isChecked();
+    QTimer::singleShot(0, &f, [&] {
+      ranInsidePass = f.TonePassRunning();
+      f.Run([&] { handlerRan = true; });
+      Click(f.CheckBox4);
+      for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
+               f.BitBtn2, f.BitBtn7, f.BitBtn8, f.BitBtn3, f.BitBtn5, f.BitBtn6, f.BitBtn11,
+               f.BitBtn1, f.SpeedButton1}) {
+        Click(button);
+      }
+      f.close();
+      visibleAfterClose = f.isVisible();
+    });
+    Click(f.BitBtn4);
+
+    QVERIFY(ranInsidePass);
+    QVERIFY(!handlerRan);
+    QCOMPARE(f.CheckBox4->isChecked(), angleModeBefore);
+    QVERIFY(visibleAfterClose);
+    QVERIFY(!f.isVisible());  // closed once the pass had ended
+    QCOMPARE(FirstMismatch(opened, ReferenceTable(kBrighten), f.WorkingBitmap), QString());
+    QCOMPARE(f.Panel2->size(), panelBefore);
+    QCOMPARE(w.platform.openCalls.size(), openCallsBefore);
+    QVERIFY(w.platform.saveCalls.empty());
+    QCOMPARE(f.Layout.LayoutKind, layoutBefore);
+    QCOMPARE(FirstDifference(f.Image1->Picture(), outputBefore), -1L);
+    QVERIFY(w.platform.messages.empty());
+
+    f.show();
+    Click(f.BitBtn7);
+    QCOMPARE(f.WorkingBitmap.Width(), 200);
+    QVERIFY(!f.TonePassRunning());
+  }
+};
+
+QTEST_MAIN(AdjustWindowTest)
+#include "tst_adjust_window.moc"
