@@ -16,6 +16,7 @@
 
 #include <emmintrin.h>
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -87,6 +88,19 @@ bool OnGrid(float v, float scale) {
   const float t = v * scale;
   return static_cast<float>(_mm_cvttss_si64(_mm_set_ss(t))) == t;
 }
+
+// fx and fy: multiples of 2^-29 (every float from 2^-6 up is one).
+bool OnFineGrid(float f) { return f >= 0x1p-6f || f == 0 || OnGrid(f, 0x1p29f); }
+
+// The row blends: multiples of 2^-27 (every float from 2^-4 up is one).
+bool OnBlendGrid(float f) { return f >= 0x1p-4f || f == 0 || OnGrid(f, 0x1p27f); }
+
+// Byte values as doubles, read instead of converted.
+constexpr auto kByteValue = [] {
+  std::array<double, 256> table{};
+  for (int i = 0; i < 256; ++i) table[static_cast<std::size_t>(i)] = i;
+  return table;
+}();
 
 // True when rounding the double `h` to a float might not give the float of the extended value
 // that `h` approximates: `h` lies halfway between two floats, or in the denormal float range.
@@ -180,30 +194,33 @@ struct Sampler {
     if (FloatRoundingUnsure(hx) || FloatRoundingUnsure(hy)) return false;
     const auto sx = static_cast<float>(hx);
     const auto sy = static_cast<float>(hy);
-    if (!Sampled(sx, sy)) {
-      std::memcpy(out, background, 3);
-      return true;
-    }
     const std::int64_t ix = FloorToInt(sx);
     const std::int64_t iy = FloorToInt(sy);
     const double dfx = double{sx} - static_cast<double>(ix);
     const double dfy = double{sy} - static_cast<double>(iy);
+    // Ceiling point, or else floor point, in the source rectangle.
+    if (!Inside(ix + (dfx != 0), iy + (dfy != 0)) && !Inside(ix, iy)) {
+      std::memcpy(out, background, 3);
+      return true;
+    }
     if (FloatRoundingUnsure(dfx) || FloatRoundingUnsure(dfy)) return false;
     const auto fx = static_cast<float>(dfx);
     const auto fy = static_cast<float>(dfy);
-    if (!OnGrid(fx, 0x1p29f) || !OnGrid(fy, 0x1p29f)) return false;
+    if (!OnFineGrid(fx) || !OnFineGrid(fy)) return false;
     const double wx = 1.0 - fx;
     const double wy = 1.0 - fy;
     const Neighbours n = Around(ix, iy);
     for (int c = 0; c < 3; ++c) {
-      const auto top = static_cast<float>(n.p00[c] * wx + n.p10[c] * double{fx});
-      const auto bottom = static_cast<float>(n.p01[c] * wx + n.p11[c] * double{fx});
-      if (!OnGrid(top, 0x1p27f) || !OnGrid(bottom, 0x1p27f)) return false;
+      const auto top = static_cast<float>(kByteValue[n.p00[c]] * wx + kByteValue[n.p10[c]] * fx);
+      const auto bottom = static_cast<float>(kByteValue[n.p01[c]] * wx + kByteValue[n.p11[c]] * fx);
+      if (!OnBlendGrid(top) || !OnBlendGrid(bottom)) return false;
       const double v = top * wy + bottom * double{fy};
-      const int rounded = _mm_cvtsd_si32(_mm_set_sd(v));  // half to even
-      const double off = v - rounded;
-      if (off == 0.5 || off == -0.5) return false;
-      out[c] = static_cast<std::uint8_t>(rounded < 0 ? 0 : rounded > 255 ? 255 : rounded);
+      // Adding 1.5 * 2^52 rounds to an integer, half to even, in the low bits.
+      const double shifted = v + 0x1.8p52;
+      const double rounded = shifted - 0x1.8p52;
+      if (v - rounded == 0.5 || v - rounded == -0.5) return false;
+      const auto n8 = static_cast<std::int32_t>(std::bit_cast<std::uint64_t>(shifted));
+      out[c] = static_cast<std::uint8_t>(n8 < 0 ? 0 : n8 > 255 ? 255 : n8);
     }
     return true;
   }
