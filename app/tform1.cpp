@@ -136,6 +136,16 @@ void TForm1::ConnectHandlers() {
   onClick(BitBtn2, &TForm1::BitBtn2Click);
   onClick(BitBtn3, &TForm1::BitBtn3Click);
   onClick(BitBtn1, &TForm1::BitBtn1Click);
+  onClick(BitBtn11, &TForm1::BitBtn11Click);
+  Image2->OnMouseDown = [this](Qt::MouseButton button, Qt::MouseButtons buttons,
+                               Qt::KeyboardModifiers shift, int x, int y) {
+    Run([&] { Image2MouseDown(button, buttons, shift, x, y); }, /*repaintViews=*/false);
+  };
+  Image2->OnMouseMove = [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x,
+                               int y) { Run([&] { Image2MouseMove(buttons, shift, x, y); }); };
+  Image2->OnMouseUp = [this](Qt::MouseButton button, Qt::MouseButtons buttons,
+                             Qt::KeyboardModifiers shift, int x,
+                             int y) { Run([&] { Image2MouseUp(button, buttons, shift, x, y); }); };
   // Ticking or clearing, by hand or by an operation, runs the click handler.
   connect(CheckBox4, &QCheckBox::toggled, this, [this] { Run([this] { CheckBox4Click(); }); });
   SelShape1->OnMouseMove = [this](TSelShape&, Qt::MouseButtons, Qt::KeyboardModifiers, int, int) {
