@@ -14,21 +14,17 @@
 // Outside a stretch of a few pixels near the picture's corner none of these exceptions occur.
 #include "imaging/rotate_bitmap.h"
 
-#include <emmintrin.h>
-
-#include <array>
-#include <bit>
+#include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <vector>
 
 #include "imaging/parallel_rows.h"
+#include "imaging/rotate_sampler.h"
 #include "imaging/tbmp_data24.h"
 
 namespace rumora {
 namespace {
 
-using Extended = long double;
+using rotation::Extended;
 
 constexpr Extended kPi = 3.14159265358979323846L;
 
@@ -73,159 +69,6 @@ Rotation Prepare(std::int32_t width, std::int32_t height, float angle) {
   return r;
 }
 
-std::int64_t FloorToInt(float v) {
-  const std::int64_t t = _mm_cvttss_si64(_mm_set_ss(v));
-  return static_cast<float>(t) > v ? t - 1 : t;
-}
-
-std::int64_t CeilToInt(float v) {
-  const std::int64_t t = _mm_cvttss_si64(_mm_set_ss(v));
-  return static_cast<float>(t) < v ? t + 1 : t;
-}
-
-// True when v is a whole multiple of 1 / scale (scale a power of two).
-bool OnGrid(float v, float scale) {
-  const float t = v * scale;
-  return static_cast<float>(_mm_cvttss_si64(_mm_set_ss(t))) == t;
-}
-
-// fx and fy: multiples of 2^-29 (every float from 2^-6 up is one).
-bool OnFineGrid(float f) { return f >= 0x1p-6f || f == 0 || OnGrid(f, 0x1p29f); }
-
-// The row blends: multiples of 2^-27 (every float from 2^-4 up is one).
-bool OnBlendGrid(float f) { return f >= 0x1p-4f || f == 0 || OnGrid(f, 0x1p27f); }
-
-// Byte values as doubles, read instead of converted.
-constexpr auto kByteValue = [] {
-  std::array<double, 256> table{};
-  for (int i = 0; i < 256; ++i) table[static_cast<std::size_t>(i)] = i;
-  return table;
-}();
-
-// True when rounding the double `h` to a float might not give the float of the extended value
-// that `h` approximates: `h` lies halfway between two floats, or in the denormal float range.
-bool FloatRoundingUnsure(double h) {
-  const auto bits = std::bit_cast<std::uint64_t>(h);
-  if ((bits & 0x1FFFFFFFu) == 0x10000000u) return true;
-  const auto exponent = (bits >> 52) & 0x7FFu;
-  return exponent < 1023 - 126 && h != 0.0;
-}
-
-// The destination channel for a final blend: 0 below 0, 255 above 255, else rounded half to
-// even.
-std::uint8_t ChannelFromExtended(Extended v) {
-  if (v < 0) return 0;
-  if (v > 255) return 255;
-  return static_cast<std::uint8_t>(std::lrint(v));
-}
-
-// What every destination row reads: the source, its size, the background bytes and the
-// per-column mapped positions.
-struct Sampler {
-  const TBmpData24& source;
-  std::int64_t W;
-  std::int64_t H;
-  std::uint8_t background[3];
-  float cosA;
-  float sinA;
-  std::vector<float> px;      // x + minX, per destination column
-  std::vector<double> pxCos;  // px·cos A, exact
-  std::vector<double> pxSin;  // px·sin A, exact
-
-  bool Inside(std::int64_t i, std::int64_t j) const { return i >= 0 && i < W && j >= 0 && j < H; }
-
-  // The sampled region: the ceiling point lies in the source rectangle, or else the floor point.
-  bool Sampled(float sx, float sy) const {
-    return Inside(CeilToInt(sx), CeilToInt(sy)) || Inside(FloorToInt(sx), FloorToInt(sy));
-  }
-
-  // P(i, j): the photo's pixel, or the background on the one-pixel frame around it.
-  const std::uint8_t* P(std::int64_t i, std::int64_t j) const {
-    return Inside(i, j)
-               ? source.PixelAddress(static_cast<std::int32_t>(i), static_cast<std::int32_t>(j))
-               : background;
-  }
-
-  struct Neighbours {
-    const std::uint8_t* p00;
-    const std::uint8_t* p10;
-    const std::uint8_t* p01;
-    const std::uint8_t* p11;
-  };
-
-  Neighbours Around(std::int64_t ix, std::int64_t iy) const {
-    if (ix >= 0 && ix + 1 < W && iy >= 0 && iy + 1 < H) {
-      const std::uint8_t* top =
-          source.PixelAddress(static_cast<std::int32_t>(ix), static_cast<std::int32_t>(iy));
-      const std::uint8_t* bottom =
-          source.PixelAddress(static_cast<std::int32_t>(ix), static_cast<std::int32_t>(iy + 1));
-      return {top, top + 3, bottom, bottom + 3};
-    }
-    return {P(ix, iy), P(ix + 1, iy), P(ix, iy + 1), P(ix + 1, iy + 1)};
-  }
-
-  // One destination pixel, every value in extended precision as prescribed.
-  void PixelExtended(float pxv, float py, std::uint8_t* out) const {
-    const auto sx =
-        static_cast<float>(static_cast<Extended>(pxv) * cosA + static_cast<Extended>(py) * sinA);
-    const auto sy =
-        static_cast<float>(-(static_cast<Extended>(pxv) * sinA) + static_cast<Extended>(py) * cosA);
-    if (!Sampled(sx, sy)) {
-      std::memcpy(out, background, 3);
-      return;
-    }
-    const std::int64_t ix = FloorToInt(sx);
-    const std::int64_t iy = FloorToInt(sy);
-    const auto fx = static_cast<float>(sx - static_cast<Extended>(ix));
-    const auto fy = static_cast<float>(sy - static_cast<Extended>(iy));
-    const Neighbours n = Around(ix, iy);
-    for (int c = 0; c < 3; ++c) {
-      const auto top = static_cast<float>(n.p00[c] * (1.0L - fx) + n.p10[c] * Extended{fx});
-      const auto bottom = static_cast<float>(n.p01[c] * (1.0L - fx) + n.p11[c] * Extended{fx});
-      out[c] = ChannelFromExtended(top * (1.0L - fy) + bottom * Extended{fy});
-    }
-  }
-
-  // The same pixel in double precision; false (with `out` unspecified) when double precision
-  // cannot vouch for the extended result.
-  bool PixelDouble(std::size_t x, double pyCos, double pySin, std::uint8_t* out) const {
-    const double hx = pxCos[x] + pySin;
-    const double hy = pyCos - pxSin[x];
-    if (FloatRoundingUnsure(hx) || FloatRoundingUnsure(hy)) return false;
-    const auto sx = static_cast<float>(hx);
-    const auto sy = static_cast<float>(hy);
-    const std::int64_t ix = FloorToInt(sx);
-    const std::int64_t iy = FloorToInt(sy);
-    const double dfx = double{sx} - static_cast<double>(ix);
-    const double dfy = double{sy} - static_cast<double>(iy);
-    // Ceiling point, or else floor point, in the source rectangle.
-    if (!Inside(ix + (dfx != 0), iy + (dfy != 0)) && !Inside(ix, iy)) {
-      std::memcpy(out, background, 3);
-      return true;
-    }
-    if (FloatRoundingUnsure(dfx) || FloatRoundingUnsure(dfy)) return false;
-    const auto fx = static_cast<float>(dfx);
-    const auto fy = static_cast<float>(dfy);
-    if (!OnFineGrid(fx) || !OnFineGrid(fy)) return false;
-    const double wx = 1.0 - fx;
-    const double wy = 1.0 - fy;
-    const Neighbours n = Around(ix, iy);
-    for (int c = 0; c < 3; ++c) {
-      const auto top = static_cast<float>(kByteValue[n.p00[c]] * wx + kByteValue[n.p10[c]] * fx);
-      const auto bottom = static_cast<float>(kByteValue[n.p01[c]] * wx + kByteValue[n.p11[c]] * fx);
-      if (!OnBlendGrid(top) || !OnBlendGrid(bottom)) return false;
-      const double v = top * wy + bottom * double{fy};
-      // Adding 1.5 * 2^52 rounds to an integer, half to even, in the low bits.
-      const double shifted = v + 0x1.8p52;
-      const double rounded = shifted - 0x1.8p52;
-      if (v - rounded == 0.5 || v - rounded == -0.5) return false;
-      const auto n8 = static_cast<std::int32_t>(std::bit_cast<std::uint64_t>(shifted));
-      out[c] = static_cast<std::uint8_t>(n8 < 0 ? 0 : n8 > 255 ? 255 : n8);
-    }
-    return true;
-  }
-};
-
 }  // namespace
 
 RotatedSize RotatedBitmapSize(std::int32_t width, std::int32_t height, float angle) {
@@ -233,22 +76,34 @@ RotatedSize RotatedBitmapSize(std::int32_t width, std::int32_t height, float ang
   return {r.width, r.height};
 }
 
+bool RotationKernelAvailable(RotationKernel kernel) {
+  return kernel == RotationKernel::kBaseline || __builtin_cpu_supports("avx2");
+}
+
 bool RotateBitmap(Bitmap& bitmap, TColor background, float angle) {
+  return RotateBitmapWith(bitmap, background, angle,
+                          RotationKernelAvailable(RotationKernel::kAvx2)
+                              ? RotationKernel::kAvx2
+                              : RotationKernel::kBaseline);
+}
+
+bool RotateBitmapWith(Bitmap& bitmap, TColor background, float angle, RotationKernel kernel) {
+  if (!RotationKernelAvailable(kernel)) kernel = RotationKernel::kBaseline;
   const Rotation r = Prepare(bitmap.Width(), bitmap.Height(), angle);
   // Everything that can fail is made before the picture is touched.
   CheckBitmapSize(r.width, r.height);
   Bitmap destination(static_cast<int>(r.width), static_cast<int>(r.height));
   const TBmpData24 source(bitmap);
   const TBmpData24 target(destination);
-  Sampler sampler{source,
-                  source.Width(),
-                  source.Height(),
-                  {GetBValue(background), GetGValue(background), GetRValue(background)},
-                  r.cosA,
-                  r.sinA,
-                  {},
-                  {},
-                  {}};
+  rotation::Sampler sampler{source,
+                            source.Width(),
+                            source.Height(),
+                            {GetBValue(background), GetGValue(background), GetRValue(background)},
+                            r.cosA,
+                            r.sinA,
+                            {},
+                            {},
+                            {}};
   const auto columns = static_cast<std::size_t>(r.width);
   sampler.px.resize(columns);
   sampler.pxCos.resize(columns);
@@ -259,16 +114,21 @@ bool RotateBitmap(Bitmap& bitmap, TColor background, float angle) {
     sampler.pxCos[x] = double{px} * r.cosA;
     sampler.pxSin[x] = double{px} * r.sinA;
   }
-
+  const auto row =
+      kernel == RotationKernel::kAvx2 ? rotation::RotateRowAvx2 : rotation::RotateRowBaseline;
+  // Tiles of a few rows by a few hundred columns: the source pixels one tile reads lie on few
+  // memory pages even when the angle makes each destination row cross thousands of source
+  // rows, so page-table lookups stay cached.
+  constexpr std::int64_t kTileRows = 32;
+  constexpr std::size_t kTileColumns = 256;
   ForEachRowBand(r.height, 8, [&](std::int64_t begin, std::int64_t end) {
-    for (std::int64_t y = begin; y < end; ++y) {
-      const auto py = static_cast<float>(static_cast<Extended>(y) + r.minY);
-      const double pyCos = double{py} * r.cosA;
-      const double pySin = double{py} * r.sinA;
-      std::uint8_t* out = target.RowAddress(static_cast<std::int32_t>(y));
-      for (std::size_t x = 0; x < columns; ++x, out += 3) {
-        if (!sampler.PixelDouble(x, pyCos, pySin, out)) {
-          sampler.PixelExtended(sampler.px[x], py, out);
+    for (std::int64_t top = begin; top < end; top += kTileRows) {
+      const std::int64_t bottom = std::min(end, top + kTileRows);
+      for (std::size_t left = 0; left < columns; left += kTileColumns) {
+        const std::size_t right = std::min(columns, left + kTileColumns);
+        for (std::int64_t y = top; y < bottom; ++y) {
+          const auto py = static_cast<float>(static_cast<Extended>(y) + r.minY);
+          row(sampler, py, left, right, target.RowAddress(static_cast<std::int32_t>(y)));
         }
       }
     }
@@ -276,5 +136,19 @@ bool RotateBitmap(Bitmap& bitmap, TColor background, float angle) {
   bitmap = std::move(destination);
   return true;
 }
+
+namespace rotation {
+
+void RotateRowBaseline(const Sampler& sampler, float py, std::size_t begin, std::size_t end,
+                       std::uint8_t* row) {
+  const double pyCos = double{py} * sampler.cosA;
+  const double pySin = double{py} * sampler.sinA;
+  std::uint8_t* out = row + 3 * begin;
+  for (std::size_t x = begin; x < end; ++x, out += 3) {
+    if (!sampler.PixelDouble(x, pyCos, pySin, out)) sampler.PixelExtended(sampler.px[x], py, out);
+  }
+}
+
+}  // namespace rotation
 
 }  // namespace rumora

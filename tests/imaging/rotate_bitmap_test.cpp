@@ -171,7 +171,18 @@ INSTANTIATE_TEST_SUITE_P(Angles, QuarterTurnTest,
                              QuarterCase{270, true, [](int, int y, int, int) { return y; },
                                          [](int x, int, int W, int) { return W - x; }}));
 
-// The fast path against the plain extended-precision reference, byte for byte.
+// The kernels this processor can run.
+std::vector<RotationKernel> Kernels() {
+  std::vector<RotationKernel> kernels{RotationKernel::kBaseline};
+  if (RotationKernelAvailable(RotationKernel::kAvx2)) kernels.push_back(RotationKernel::kAvx2);
+  return kernels;
+}
+
+const char* NameOf(RotationKernel kernel) {
+  return kernel == RotationKernel::kAvx2 ? "AVX2" : "baseline";
+}
+
+// Each kernel against the plain extended-precision reference, byte for byte.
 struct ReferenceCase {
   int width, height;
 };
@@ -207,10 +218,13 @@ TEST(RotateBitmapTest, LevelAreasMatchTheReference) {
     }
   }
   for (const float angle : {0.25f, 1.0f, 26.565051f, 30.0f, 45.0f, 60.0f, 135.0f, -0.125f}) {
-    Bitmap rotated = photo;
-    RotateBitmap(rotated, clWhite, angle);
-    EXPECT_EQ(FirstDifference(testing::RotateReference(photo, clWhite, angle), rotated), "")
-        << "at " << angle << " degrees";
+    const Bitmap expected = testing::RotateReference(photo, clWhite, angle);
+    for (const RotationKernel kernel : Kernels()) {
+      Bitmap rotated = photo;
+      RotateBitmapWith(rotated, clWhite, angle, kernel);
+      EXPECT_EQ(FirstDifference(expected, rotated), "")
+          << NameOf(kernel) << " at " << angle << " degrees";
+    }
   }
 }
 
