@@ -30,6 +30,7 @@ void TForm1::Image2MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers, in
   line.bottom = y;
   canvas.MoveTo(line.left, line.top);
   canvas.LineTo(line.right, line.bottom);
+  Image2->update();
 }
 
 void TForm1::Image2MouseUp(Qt::MouseButton, Qt::MouseButtons, Qt::KeyboardModifiers, int, int) {
@@ -39,6 +40,7 @@ void TForm1::Image2MouseUp(Qt::MouseButton, Qt::MouseButtons, Qt::KeyboardModifi
   canvas.pen.mode = PenMode::pmCopy;
   canvas.MoveTo(line.left, line.top);
   canvas.LineTo(line.right, line.bottom);
+  Image2->update();
   // A press and release without a move draws no line and has no angle: the box keeps its text.
   if (const auto angle = LineAngle(line.left, line.top, line.right, line.bottom)) {
     Edit1->setText(
