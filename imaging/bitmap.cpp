@@ -28,8 +28,7 @@ std::unique_ptr<std::uint8_t[]> AllocatePixels(int width, int height) {
 void CheckBitmapSize(std::int64_t width, std::int64_t height) {
   if (width < 0 || height < 0) throw Error("画像の大きさが正しくありません");
   if (width > 0 && height > Bitmap::kMaxPixels / width) {
-    throw Error("画像が大きすぎます (" + std::to_string(width) + "×" + std::to_string(height) +
-                ")");
+    throw Error("画像が大きすぎます (" + std::to_string(width) + "×" + std::to_string(height) + ")");
   }
 }
 
