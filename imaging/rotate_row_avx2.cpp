@@ -94,6 +94,9 @@ RUMORA_AVX2 void RotateRowAvx2(const Sampler& s, float py, std::size_t begin, st
   // B0 G0 R0 B1 G1 R1 ... from the B, G and R quarters of a packed register.
   const __m128i interleave = _mm_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, 12, 13, 14, 15);
 
+  constexpr float kRowsAhead = 8;
+  const auto aheadDx = static_cast<std::int64_t>(std::lround(kRowsAhead * s.sinA));
+  const auto aheadDy = static_cast<std::int64_t>(std::lround(kRowsAhead * s.cosA));
   std::uint8_t* out = row + 3 * begin;
   std::size_t x = begin;
   for (; x + 4 <= end; x += 4, out += 12) {
@@ -128,6 +131,17 @@ RUMORA_AVX2 void RotateRowAvx2(const Sampler& s, float py, std::size_t begin, st
     alignas(16) std::int32_t iys[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(ixs), _mm256_cvttpd_epi32(ix));
     _mm_store_si128(reinterpret_cast<__m128i*>(iys), _mm256_cvttpd_epi32(iy));
+    // At steep angles each pixel reads other source rows, which the processor does not fetch
+    // ahead by itself: ask for what the row a few below will read at this column.
+    const std::int64_t aheadX = ixs[0] + aheadDx;
+    const std::int64_t aheadY = iys[0] + aheadDy;
+    if (aheadX >= 0 && aheadX < s.W && aheadY >= 0 && aheadY + 1 < s.H) {
+      const auto column = static_cast<std::int32_t>(aheadX);
+      const auto line = static_cast<std::int32_t>(aheadY);
+      _mm_prefetch(reinterpret_cast<const char*>(s.source.PixelAddress(column, line)), _MM_HINT_T0);
+      _mm_prefetch(reinterpret_cast<const char*>(s.source.PixelAddress(column, line + 1)),
+                   _MM_HINT_T0);
+    }
     const __m256i upper = NeighbourPairs(s.source, ixs, iys, 0);
     const __m256i lower = NeighbourPairs(s.source, ixs, iys, 1);
 
