@@ -77,14 +77,24 @@ RotatedSize RotatedBitmapSize(std::int32_t width, std::int32_t height, float ang
 }
 
 bool RotationKernelAvailable(RotationKernel kernel) {
-  return kernel == RotationKernel::kBaseline || __builtin_cpu_supports("avx2");
+  switch (kernel) {
+    case RotationKernel::kBaseline:
+      return true;
+    case RotationKernel::kAvx2:
+      return __builtin_cpu_supports("avx2");
+    case RotationKernel::kAvx512:
+      return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+             __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl");
+  }
+  return false;
 }
 
 bool RotateBitmap(Bitmap& bitmap, TColor background, float angle) {
-  return RotateBitmapWith(bitmap, background, angle,
-                          RotationKernelAvailable(RotationKernel::kAvx2)
-                              ? RotationKernel::kAvx2
-                              : RotationKernel::kBaseline);
+  RotationKernel widest = RotationKernel::kBaseline;
+  for (const RotationKernel kernel : {RotationKernel::kAvx2, RotationKernel::kAvx512}) {
+    if (RotationKernelAvailable(kernel)) widest = kernel;
+  }
+  return RotateBitmapWith(bitmap, background, angle, widest);
 }
 
 bool RotateBitmapWith(Bitmap& bitmap, TColor background, float angle, RotationKernel kernel) {
@@ -114,8 +124,9 @@ bool RotateBitmapWith(Bitmap& bitmap, TColor background, float angle, RotationKe
     sampler.pxCos[x] = double{px} * r.cosA;
     sampler.pxSin[x] = double{px} * r.sinA;
   }
-  const auto row =
-      kernel == RotationKernel::kAvx2 ? rotation::RotateRowAvx2 : rotation::RotateRowBaseline;
+  const auto row = kernel == RotationKernel::kAvx512 ? rotation::RotateRowAvx512
+                   : kernel == RotationKernel::kAvx2 ? rotation::RotateRowAvx2
+                                                     : rotation::RotateRowBaseline;
   // Tiles of a few rows by a few hundred columns: the source pixels one tile reads lie on few
   // memory pages even when the angle makes each destination row cross thousands of source
   // rows, so page-table lookups stay cached.

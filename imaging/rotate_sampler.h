@@ -179,5 +179,8 @@ void RotateRowBaseline(const Sampler& sampler, float py, std::size_t begin, std:
 // AVX2.
 void RotateRowAvx2(const Sampler& sampler, float py, std::size_t begin, std::size_t end,
                    std::uint8_t* row);
+// The same, eight pixels at a time with AVX-512 (F, BW, DQ, VL).
+void RotateRowAvx512(const Sampler& sampler, float py, std::size_t begin, std::size_t end,
+                     std::uint8_t* row);
 
 }  // namespace rumora::rotation

@@ -173,13 +173,18 @@ INSTANTIATE_TEST_SUITE_P(Angles, QuarterTurnTest,
 
 // The kernels this processor can run.
 std::vector<RotationKernel> Kernels() {
-  std::vector<RotationKernel> kernels{RotationKernel::kBaseline};
-  if (RotationKernelAvailable(RotationKernel::kAvx2)) kernels.push_back(RotationKernel::kAvx2);
+  std::vector<RotationKernel> kernels;
+  for (const RotationKernel kernel :
+       {RotationKernel::kBaseline, RotationKernel::kAvx2, RotationKernel::kAvx512}) {
+    if (RotationKernelAvailable(kernel)) kernels.push_back(kernel);
+  }
   return kernels;
 }
 
 const char* NameOf(RotationKernel kernel) {
-  return kernel == RotationKernel::kAvx2 ? "AVX2" : "baseline";
+  return kernel == RotationKernel::kAvx512 ? "AVX-512"
+         : kernel == RotationKernel::kAvx2 ? "AVX2"
+                                           : "baseline";
 }
 
 // Each kernel against the plain extended-precision reference, byte for byte.
