@@ -167,6 +167,20 @@ void TForm1::ConnectHandlers() {
   };
   onTurnClick(BitBtn7, &TForm1::BitBtn7Click);
   onTurnClick(BitBtn8, &TForm1::BitBtn8Click);
+  onClick(BitBtn11, &TForm1::BitBtn11Click);
+  Image2->OnMouseDown = [this](Qt::MouseButton button, Qt::MouseButtons buttons,
+                               Qt::KeyboardModifiers shift, int x, int y) {
+    Run([&] { Image2MouseDown(button, buttons, shift, x, y); }, /*repaintViews=*/false);
+  };
+  // The line handlers repaint the input view themselves, and only when they drew.
+  Image2->OnMouseMove = [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x,
+                               int y) {
+    Run([&] { Image2MouseMove(buttons, shift, x, y); }, /*repaintViews=*/false);
+  };
+  Image2->OnMouseUp = [this](Qt::MouseButton button, Qt::MouseButtons buttons,
+                             Qt::KeyboardModifiers shift, int x, int y) {
+    Run([&] { Image2MouseUp(button, buttons, shift, x, y); }, /*repaintViews=*/false);
+  };
   // Ticking or clearing, by hand or by an operation, runs the click handler.
   connect(CheckBox4, &QCheckBox::toggled, this, [this] { Run([this] { CheckBox4Click(); }); });
   SelShape1->OnMouseMove = [this](TSelShape&, Qt::MouseButtons, Qt::KeyboardModifiers, int, int) {

@@ -133,6 +133,13 @@ class TForm1 final : public QWidget {
   void BitBtn6Click();
   void BitBtn7Click();
   void BitBtn8Click();
+  // Free rotation and the angle measuring line
+  void BitBtn11Click();
+  void Image2MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons,
+                       Qt::KeyboardModifiers shift, int x, int y);
+  void Image2MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
+  void Image2MouseUp(Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers shift,
+                     int x, int y);
   // The last step of every operation that replaces or reshapes the photo (opening, the turns,
   // the free rotation): sizes Panel2 (and Image2 with it) to the working bitmap's proportions
   // and stretches the photo into the input view.

@@ -1,0 +1,46 @@
+// Free rotation of the photo by the angle typed in the angle box.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QLocale>
+#include <new>
+
+#include "app/busy_cursor.h"
+#include "app/platform.h"
+#include "app/tform1.h"
+#include "imaging/angle_text.h"
+#include "imaging/error.h"
+#include "imaging/rotate_bitmap.h"
+
+namespace rumora {
+
+void TForm1::BitBtn11Click() {
+  if (FreeRotationDone != 0) {
+    platform_.ShowWarning(this, QStringLiteral("警告"),
+                          QStringLiteral("再回転すると画像劣化の為、画像再読み取りしてください"));
+    return;
+  }
+  const QString text = Edit1->text();
+  const auto angle = ParseAngleText(text.toStdString(), QLocale().decimalPoint().toStdString());
+  if (!angle) {
+    throw Error(QStringLiteral("'%1' は浮動小数点数ではありません").arg(text).toStdString());
+  }
+  if (*angle == 0) return;
+  try {
+    BusyCursor busy;
+    RotateBitmap(WorkingBitmap, clWhite, static_cast<float>(*angle));
+  } catch (const Error& e) {
+    // The photo, the views and the flag are as they were: the rotation fails before it
+    // replaces anything.
+    throw Error(std::string("写真を回転できません: ") + e.what());
+  } catch (const std::bad_alloc&) {
+    throw Error("写真を回転できません: メモリが不足しています");
+  }
+  ShowWorkingBitmap();
+  ViewToShow = 1;
+  UpdateViews();
+  PlaceTrimFrame();
+  CheckBox4->setChecked(false);
+  FreeRotationDone = 1;
+}
+
+}  // namespace rumora

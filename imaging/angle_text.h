@@ -1,0 +1,16 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace rumora {
+
+// The number a text names, as the angle box reads it: optional blanks, an optional sign,
+// digits with at most one `decimalSeparator` (digits on at least one side of it), an optional
+// exponent ("e" or "E", optional sign, digits), optional blanks; converted in extended
+// precision. Nothing for any other text, and for a number whose 32-bit float would not be
+// finite ("1e39"): such an angle cannot reach the rotation.
+std::optional<long double> ParseAngleText(std::string_view text, std::string_view decimalSeparator);
+
+}  // namespace rumora

@@ -1,0 +1,165 @@
+// Free rotation by inverse mapping. The prescribed arithmetic is 80-bit extended with some
+// values held as 32-bit floats; x87 code for every pixel is slow, so each pixel is computed in
+// double precision where that provably gives the same float (or the same rounded byte), and in
+// extended precision where it might not. Why double is enough:
+// - px·cos and the like multiply two floats: exact in double as in extended. Their sum is
+//   rounded once in either format, and both roundings then round to a float. The two results
+//   can only differ when the double sum lies exactly halfway between two floats, so such
+//   pixels (and sums in the denormal float range) take the extended path.
+// - With fx a multiple of 2^-29, P·(1 - fx) + P'·fx is exact in double and in extended, so its
+//   float is the same.
+// - With fy a multiple of 2^-29 and the two row blends multiples of 2^-27, the final blend is
+//   exact in extended and rounded once in double; rounding that to an integer can only differ
+//   when the double lies exactly on a half, which again takes the extended path.
+// Outside a stretch of a few pixels near the picture's corner none of these exceptions occur.
+#include "imaging/rotate_bitmap.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "imaging/parallel_rows.h"
+#include "imaging/rotate_sampler.h"
+#include "imaging/tbmp_data24.h"
+
+namespace rumora {
+namespace {
+
+using rotation::Extended;
+
+constexpr Extended kPi = 3.14159265358979323846L;
+
+struct CornerPoint {
+  float X;
+  float Y;
+};
+
+// The angle's sine and cosine and the extent of the turned picture.
+struct Rotation {
+  float cosA = 1;
+  float sinA = 0;
+  float minX = 0;
+  float minY = 0;
+  std::int64_t width = 0;
+  std::int64_t height = 0;
+};
+
+Rotation Prepare(std::int32_t width, std::int32_t height, float angle) {
+  Rotation r;
+  const Extended radians = static_cast<Extended>(angle) * kPi / 180.0L;
+  r.sinA = static_cast<float>(std::sin(radians));
+  r.cosA = static_cast<float>(std::cos(radians));
+  const float w = static_cast<float>(width);
+  const float h = static_cast<float>(height);
+  const CornerPoint corners[4] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
+  float minX = 100000, maxX = -100000, minY = 100000, maxY = -100000;
+  for (const CornerPoint& p : corners) {
+    const auto x = static_cast<float>(static_cast<Extended>(p.X) * r.cosA -
+                                      static_cast<Extended>(p.Y) * r.sinA);
+    const auto y = static_cast<float>(static_cast<Extended>(p.X) * r.sinA +
+                                      static_cast<Extended>(p.Y) * r.cosA);
+    if (x < minX) minX = x;
+    if (x > maxX) maxX = x;
+    if (y < minY) minY = y;
+    if (y > maxY) maxY = y;
+  }
+  r.minX = minX;
+  r.minY = minY;
+  r.width = std::llrint(static_cast<Extended>(maxX) - minX + 1.0L);
+  r.height = std::llrint(static_cast<Extended>(maxY) - minY + 1.0L);
+  return r;
+}
+
+}  // namespace
+
+RotatedSize RotatedBitmapSize(std::int32_t width, std::int32_t height, float angle) {
+  const Rotation r = Prepare(width, height, angle);
+  return {r.width, r.height};
+}
+
+bool RotationKernelAvailable(RotationKernel kernel) {
+  switch (kernel) {
+    case RotationKernel::kBaseline:
+      return true;
+    case RotationKernel::kAvx2:
+      return __builtin_cpu_supports("avx2");
+    case RotationKernel::kAvx512:
+      return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+             __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl");
+  }
+  return false;
+}
+
+bool RotateBitmap(Bitmap& bitmap, TColor background, float angle) {
+  RotationKernel widest = RotationKernel::kBaseline;
+  for (const RotationKernel kernel : {RotationKernel::kAvx2, RotationKernel::kAvx512}) {
+    if (RotationKernelAvailable(kernel)) widest = kernel;
+  }
+  return RotateBitmapWith(bitmap, background, angle, widest);
+}
+
+bool RotateBitmapWith(Bitmap& bitmap, TColor background, float angle, RotationKernel kernel) {
+  if (!RotationKernelAvailable(kernel)) kernel = RotationKernel::kBaseline;
+  const Rotation r = Prepare(bitmap.Width(), bitmap.Height(), angle);
+  // Everything that can fail is made before the picture is touched.
+  CheckBitmapSize(r.width, r.height);
+  Bitmap destination(static_cast<int>(r.width), static_cast<int>(r.height));
+  const TBmpData24 source(bitmap);
+  const TBmpData24 target(destination);
+  rotation::Sampler sampler{source,
+                            source.Width(),
+                            source.Height(),
+                            {GetBValue(background), GetGValue(background), GetRValue(background)},
+                            r.cosA,
+                            r.sinA,
+                            {},
+                            {},
+                            {}};
+  const auto columns = static_cast<std::size_t>(r.width);
+  sampler.px.resize(columns);
+  sampler.pxCos.resize(columns);
+  sampler.pxSin.resize(columns);
+  for (std::size_t x = 0; x < columns; ++x) {
+    const auto px = static_cast<float>(static_cast<Extended>(x) + r.minX);
+    sampler.px[x] = px;
+    sampler.pxCos[x] = double{px} * r.cosA;
+    sampler.pxSin[x] = double{px} * r.sinA;
+  }
+  const auto row = kernel == RotationKernel::kAvx512 ? rotation::RotateRowAvx512
+                   : kernel == RotationKernel::kAvx2 ? rotation::RotateRowAvx2
+                                                     : rotation::RotateRowBaseline;
+  // Tiles of a few rows by a few hundred columns: the source pixels one tile reads lie on few
+  // memory pages even when the angle makes each destination row cross thousands of source
+  // rows, so page-table lookups stay cached.
+  constexpr std::int64_t kTileRows = 32;
+  constexpr std::size_t kTileColumns = 256;
+  ForEachRowBand(r.height, 8, [&](std::int64_t begin, std::int64_t end) {
+    for (std::int64_t top = begin; top < end; top += kTileRows) {
+      const std::int64_t bottom = std::min(end, top + kTileRows);
+      for (std::size_t left = 0; left < columns; left += kTileColumns) {
+        const std::size_t right = std::min(columns, left + kTileColumns);
+        for (std::int64_t y = top; y < bottom; ++y) {
+          const auto py = static_cast<float>(static_cast<Extended>(y) + r.minY);
+          row(sampler, py, left, right, target.RowAddress(static_cast<std::int32_t>(y)));
+        }
+      }
+    }
+  });
+  bitmap = std::move(destination);
+  return true;
+}
+
+namespace rotation {
+
+void RotateRowBaseline(const Sampler& sampler, float py, std::size_t begin, std::size_t end,
+                       std::uint8_t* row) {
+  const double pyCos = double{py} * sampler.cosA;
+  const double pySin = double{py} * sampler.sinA;
+  std::uint8_t* out = row + 3 * begin;
+  for (std::size_t x = begin; x < end; ++x, out += 3) {
+    if (!sampler.PixelDouble(x, pyCos, pySin, out)) sampler.PixelExtended(sampler.px[x], py, out);
+  }
+}
+
+}  // namespace rotation
+
+}  // namespace rumora

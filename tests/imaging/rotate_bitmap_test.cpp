@@ -1,0 +1,259 @@
+#include "imaging/rotate_bitmap.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "imaging/error.h"
+#include "imaging/parallel_rows.h"
+#include "imaging/tbmp_data24.h"
+#include "tests/imaging/fixtures.h"
+#include "tests/imaging/rotate_reference.h"
+
+namespace rumora {
+namespace {
+
+using testing::CoordinateBitmap;
+
+Bitmap RandomPhoto(int width, int height, unsigned seed) {
+  Bitmap photo(width, height);
+  std::mt19937 random(seed);
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* row = photo.Row(y);
+    for (std::size_t i = 0; i < photo.Stride(); ++i) row[i] = static_cast<std::uint8_t>(random());
+  }
+  return photo;
+}
+
+// Empty when equal; otherwise the first difference: position, channel, expected, actual.
+std::string FirstDifference(const Bitmap& expected, const Bitmap& actual) {
+  if (expected.Width() != actual.Width() || expected.Height() != actual.Height()) {
+    return "size " + std::to_string(actual.Width()) + "x" + std::to_string(actual.Height()) +
+           ", expected " + std::to_string(expected.Width()) + "x" +
+           std::to_string(expected.Height());
+  }
+  static const char* const kChannel[3] = {"blue", "green", "red"};
+  for (int y = 0; y < expected.Height(); ++y) {
+    for (std::size_t i = 0; i < expected.Stride(); ++i) {
+      if (expected.Row(y)[i] != actual.Row(y)[i]) {
+        return "pixel (" + std::to_string(i / 3) + ", " + std::to_string(y) + ") " +
+               kChannel[i % 3] + ": expected " + std::to_string(expected.Row(y)[i]) + ", actual " +
+               std::to_string(actual.Row(y)[i]);
+      }
+    }
+  }
+  return {};
+}
+
+TEST(TBmpData24Test, RowTableAddressesEveryPixel) {
+  Bitmap bitmap = CoordinateBitmap(5, 3);
+  const TBmpData24 data(bitmap);
+  ASSERT_EQ(data.Width(), 5);
+  ASSERT_EQ(data.Height(), 3);
+  for (int y = 0; y < 3; ++y) {
+    for (int x = 0; x < 5; ++x) {
+      EXPECT_EQ(data.PixelAddress(x, y), bitmap.Row(y) + 3 * x) << x << "," << y;
+    }
+  }
+}
+
+struct SizeCase {
+  int width, height;
+  float angle;
+  int expectedWidth, expectedHeight;
+};
+
+class RotatedSizeTest : public ::testing::TestWithParam<SizeCase> {};
+
+TEST_P(RotatedSizeTest, MatchesTheWorkedSizes) {
+  const SizeCase& c = GetParam();
+  Bitmap photo = Bitmap::Filled(c.width, c.height, clBlack);
+  ASSERT_TRUE(RotateBitmap(photo, clWhite, c.angle));
+  EXPECT_EQ(photo.Width(), c.expectedWidth);
+  EXPECT_EQ(photo.Height(), c.expectedHeight);
+  const RotatedSize size = RotatedBitmapSize(c.width, c.height, c.angle);
+  EXPECT_EQ(size.width, c.expectedWidth);
+  EXPECT_EQ(size.height, c.expectedHeight);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, RotatedSizeTest,
+                         ::testing::Values(SizeCase{600, 400, 10, 661, 499},
+                                           SizeCase{600, 400, -10, 661, 499},
+                                           SizeCase{600, 400, 45, 708, 708},
+                                           SizeCase{600, 400, 90, 401, 601},
+                                           SizeCase{600, 400, 0.5f, 604, 406},
+                                           SizeCase{5, 4, 10, 7, 6}, SizeCase{0, 0, 10, 1, 1}));
+
+// Grey levels (or red values) of a result, row by row.
+std::vector<std::vector<int>> Channel(const Bitmap& bitmap, int byteInPixel) {
+  std::vector<std::vector<int>> rows;
+  for (int y = 0; y < bitmap.Height(); ++y) {
+    rows.emplace_back();
+    for (int x = 0; x < bitmap.Width(); ++x)
+      rows.back().push_back(bitmap.Row(y)[3 * x + byteInPixel]);
+  }
+  return rows;
+}
+
+TEST(RotateBitmapTest, BlackPhotoAtTenDegreesGivesTheWorkedGreyLevels) {
+  Bitmap photo = Bitmap::Filled(5, 4, clBlack);
+  RotateBitmap(photo, clWhite, 10);
+  const std::vector<std::vector<int>> expected = {
+      {174, 14, 58, 102, 146, 255, 255},  {130, 0, 0, 0, 0, 105, 255},
+      {86, 0, 0, 0, 0, 150, 255},         {255, 0, 0, 0, 0, 194, 255},
+      {255, 226, 182, 137, 93, 242, 255}, {255, 255, 255, 255, 255, 255, 255}};
+  for (int b = 0; b < 3; ++b) EXPECT_EQ(Channel(photo, b), expected) << "byte " << b;
+}
+
+TEST(RotateBitmapTest, RedRampAtNinetyDegreesGivesTheWorkedTable) {
+  Bitmap photo = Bitmap::Filled(4, 3, clBlack);
+  for (int y = 0; y < 3; ++y) {
+    for (int x = 0; x < 4; ++x) photo.SetPixel(x, y, RGB(10 * x + 100 * y, 0, 0));
+  }
+  RotateBitmap(photo, clWhite, 90);
+  const std::vector<std::vector<int>> red = {{255, 200, 100, 0},
+                                             {255, 210, 110, 10},
+                                             {255, 220, 120, 20},
+                                             {255, 230, 130, 30},
+                                             {255, 255, 255, 255}};
+  EXPECT_EQ(Channel(photo, 2), red);
+}
+
+TEST(RotateBitmapTest, EmptyPhotoBecomesOneBackgroundPixel) {
+  Bitmap photo;
+  RotateBitmap(photo, RGB(1, 2, 3), 10);
+  ASSERT_EQ(photo.Width(), 1);
+  ASSERT_EQ(photo.Height(), 1);
+  EXPECT_EQ(photo.Pixel(0, 0), RGB(1, 2, 3));
+}
+
+// Quarter turns move pixels without blending; the extra row and column take the background.
+// `where` gives the destination of source pixel (x, y) for a W x H photo.
+struct QuarterCase {
+  float angle;
+  bool swapsSides;
+  int (*destX)(int x, int y, int W, int H);
+  int (*destY)(int x, int y, int W, int H);
+};
+
+class QuarterTurnTest : public ::testing::TestWithParam<QuarterCase> {};
+
+TEST_P(QuarterTurnTest, MovesEveryPixelExactlyAndBordersWithBackground) {
+  const QuarterCase& q = GetParam();
+  const int W = 7, H = 4;
+  const Bitmap photo = CoordinateBitmap(W, H);
+  Bitmap turned = photo;
+  RotateBitmap(turned, testing::kMarker, q.angle);
+  ASSERT_EQ(turned.Width(), (q.swapsSides ? H : W) + 1);
+  ASSERT_EQ(turned.Height(), (q.swapsSides ? W : H) + 1);
+  Bitmap expected = Bitmap::Filled(turned.Width(), turned.Height(), testing::kMarker);
+  for (int y = 0; y < H; ++y) {
+    for (int x = 0; x < W; ++x) {
+      expected.SetPixel(q.destX(x, y, W, H), q.destY(x, y, W, H), photo.Pixel(x, y));
+    }
+  }
+  EXPECT_EQ(FirstDifference(expected, turned), "") << "angle " << q.angle;
+}
+
+INSTANTIATE_TEST_SUITE_P(Angles, QuarterTurnTest,
+                         ::testing::Values(
+                             // Clockwise: the leftmost column and the bottom row are background.
+                             QuarterCase{90, true, [](int, int y, int, int H) { return H - y; },
+                                         [](int x, int, int, int) { return x; }},
+                             QuarterCase{-270, true, [](int, int y, int, int H) { return H - y; },
+                                         [](int x, int, int, int) { return x; }},
+                             QuarterCase{180, false, [](int x, int, int W, int) { return W - x; },
+                                         [](int, int y, int, int H) { return H - y; }},
+                             QuarterCase{-90, true, [](int, int y, int, int) { return y; },
+                                         [](int x, int, int W, int) { return W - x; }},
+                             QuarterCase{270, true, [](int, int y, int, int) { return y; },
+                                         [](int x, int, int W, int) { return W - x; }}));
+
+// The kernels this processor can run.
+std::vector<RotationKernel> Kernels() {
+  std::vector<RotationKernel> kernels;
+  for (const RotationKernel kernel :
+       {RotationKernel::kBaseline, RotationKernel::kAvx2, RotationKernel::kAvx512}) {
+    if (RotationKernelAvailable(kernel)) kernels.push_back(kernel);
+  }
+  return kernels;
+}
+
+const char* NameOf(RotationKernel kernel) {
+  return kernel == RotationKernel::kAvx512 ? "AVX-512"
+         : kernel == RotationKernel::kAvx2 ? "AVX2"
+                                           : "baseline";
+}
+
+// Each kernel against the plain extended-precision reference, byte for byte.
+struct ReferenceCase {
+  int width, height;
+};
+
+class MatchesReferenceTest : public ::testing::TestWithParam<ReferenceCase> {};
+
+TEST_P(MatchesReferenceTest, EveryAngleGivesTheReferenceBytes) {
+  const ReferenceCase& c = GetParam();
+  const Bitmap photo = RandomPhoto(c.width, c.height, 1234u + c.width * 7u + c.height);
+  for (const float angle : {0.001f, 0.5f, -0.5f, 10.0f, -10.0f, 45.0f, 89.9f, 90.0f, -90.0f, 180.0f,
+                            270.0f, 359.9f, 1000.0f, 33.3f, -1e-30f}) {
+    for (const TColor background : {clWhite, RGB(7, 200, 31)}) {
+      Bitmap rotated = photo;
+      RotateBitmap(rotated, background, angle);
+      EXPECT_EQ(FirstDifference(testing::RotateReference(photo, background, angle), rotated), "")
+          << c.width << "x" << c.height << " at " << angle << " degrees, background " << background;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, MatchesReferenceTest,
+                         ::testing::Values(ReferenceCase{1, 1}, ReferenceCase{1, 9},
+                                           ReferenceCase{9, 1}, ReferenceCase{2, 2},
+                                           ReferenceCase{17, 5}, ReferenceCase{640, 480}));
+
+// A few level areas with sharp steps: blends of equal values and halves of sums are where
+// roundings tie.
+TEST(RotateBitmapTest, LevelAreasMatchTheReference) {
+  Bitmap photo(64, 48);
+  for (int y = 0; y < 48; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      photo.SetPixel(x, y, RGB((x / 8) % 2 ? 255 : 1, (y / 6) % 2 ? 128 : 127, (x + y) % 2));
+    }
+  }
+  for (const float angle : {0.25f, 1.0f, 26.565051f, 30.0f, 45.0f, 60.0f, 135.0f, -0.125f}) {
+    const Bitmap expected = testing::RotateReference(photo, clWhite, angle);
+    for (const RotationKernel kernel : Kernels()) {
+      Bitmap rotated = photo;
+      RotateBitmapWith(rotated, clWhite, angle, kernel);
+      EXPECT_EQ(FirstDifference(expected, rotated), "")
+          << NameOf(kernel) << " at " << angle << " degrees";
+    }
+  }
+}
+
+TEST(RotateBitmapTest, OneCoreAndEveryCoreGiveTheSameBytes) {
+  const Bitmap photo = RandomPhoto(701, 333, 99);
+  for (const float angle : {10.0f, -37.5f}) {
+    Bitmap single = photo;
+    SetRowBandLimit(1);
+    RotateBitmap(single, clWhite, angle);
+    Bitmap split = photo;
+    SetRowBandLimit(5);
+    RotateBitmap(split, clWhite, angle);
+    SetRowBandLimit(0);
+    EXPECT_EQ(FirstDifference(single, split), "") << "at " << angle << " degrees";
+  }
+}
+
+TEST(RotateBitmapTest, ResultTooLargeThrowsAndLeavesThePhoto) {
+  // A thin strip turned by 45 degrees would need about 35000 x 35000 pixels.
+  const Bitmap strip = RandomPhoto(1, 50000, 5);
+  Bitmap photo = strip;
+  EXPECT_THROW(RotateBitmap(photo, clWhite, 45), Error);
+  EXPECT_EQ(FirstDifference(strip, photo), "");
+}
+
+}  // namespace
+}  // namespace rumora
