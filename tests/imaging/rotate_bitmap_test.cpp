@@ -138,9 +138,9 @@ struct QuarterCase {
   int (*destY)(int x, int y, int W, int H);
 };
 
-class QuarterTurnTest : public ::testing::TestWithParam<QuarterCase> {};
+class RotateByQuarterTest : public ::testing::TestWithParam<QuarterCase> {};
 
-TEST_P(QuarterTurnTest, MovesEveryPixelExactlyAndBordersWithBackground) {
+TEST_P(RotateByQuarterTest, MovesEveryPixelExactlyAndBordersWithBackground) {
   const QuarterCase& q = GetParam();
   const int W = 7, H = 4;
   const Bitmap photo = CoordinateBitmap(W, H);
@@ -157,7 +157,7 @@ TEST_P(QuarterTurnTest, MovesEveryPixelExactlyAndBordersWithBackground) {
   EXPECT_EQ(FirstDifference(expected, turned), "") << "angle " << q.angle;
 }
 
-INSTANTIATE_TEST_SUITE_P(Angles, QuarterTurnTest,
+INSTANTIATE_TEST_SUITE_P(Angles, RotateByQuarterTest,
                          ::testing::Values(
                              // Clockwise: the leftmost column and the bottom row are background.
                              QuarterCase{90, true, [](int, int y, int, int H) { return H - y; },
