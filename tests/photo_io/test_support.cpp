@@ -9,6 +9,9 @@
 #include <iterator>
 #include <sstream>
 #include <stdexcept>
+// clang-format off
+#include <jpeglib.h>  // after <cstdio>: it uses FILE and size_t without declaring them
+// clang-format on
 
 namespace rumora::testing {
 
@@ -135,6 +138,35 @@ Bitmap GradientPicture(int width, int height) {
     }
   }
   return bitmap;
+}
+
+std::vector<std::uint8_t> EncodeWithLibrary(const Bitmap& picture, bool arithmetic,
+                                            bool progressive) {
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr errors{};
+  cinfo.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&cinfo);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &buffer, &size);
+  cinfo.image_width = static_cast<JDIMENSION>(picture.Width());
+  cinfo.image_height = static_cast<JDIMENSION>(picture.Height());
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_EXT_BGR;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, 90, TRUE);
+  cinfo.arith_code = arithmetic ? TRUE : FALSE;
+  if (progressive) jpeg_simple_progression(&cinfo);
+  jpeg_start_compress(&cinfo, TRUE);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    JSAMPROW row = const_cast<std::uint8_t*>(picture.Row(static_cast<int>(cinfo.next_scanline)));
+    jpeg_write_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  std::vector<std::uint8_t> bytes(buffer, buffer + size);
+  jpeg_destroy_compress(&cinfo);
+  std::free(buffer);
+  return bytes;
 }
 
 }  // namespace rumora::testing

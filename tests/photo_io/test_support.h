@@ -54,4 +54,10 @@ void WritePpm(const Bitmap& bitmap, const std::string& path);
 // y, red along the diagonal), so swapped channels or axes show.
 Bitmap GradientPicture(int width, int height);
 
+// `picture` coded by the library with its default settings at quality 90, arithmetic- rather
+// than Huffman-coded and progressive (the library's standard scans) when asked. For building
+// unusual files in tests; aborts the test program on a library error.
+std::vector<std::uint8_t> EncodeWithLibrary(const Bitmap& picture, bool arithmetic,
+                                            bool progressive);
+
 }  // namespace rumora::testing
