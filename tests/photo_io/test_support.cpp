@@ -141,7 +141,7 @@ Bitmap GradientPicture(int width, int height) {
 }
 
 std::vector<std::uint8_t> EncodeWithLibrary(const Bitmap& picture, bool arithmetic,
-                                            bool progressive) {
+                                            bool progressive, bool grey) {
   jpeg_compress_struct cinfo{};
   jpeg_error_mgr errors{};
   cinfo.err = jpeg_std_error(&errors);
@@ -155,6 +155,7 @@ std::vector<std::uint8_t> EncodeWithLibrary(const Bitmap& picture, bool arithmet
   cinfo.in_color_space = JCS_EXT_BGR;
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, 90, TRUE);
+  if (grey) jpeg_set_colorspace(&cinfo, JCS_GRAYSCALE);
   cinfo.arith_code = arithmetic ? TRUE : FALSE;
   if (progressive) jpeg_simple_progression(&cinfo);
   jpeg_start_compress(&cinfo, TRUE);

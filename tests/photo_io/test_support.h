@@ -55,9 +55,9 @@ void WritePpm(const Bitmap& bitmap, const std::string& path);
 Bitmap GradientPicture(int width, int height);
 
 // `picture` coded by the library with its default settings at quality 90, arithmetic- rather
-// than Huffman-coded and progressive (the library's standard scans) when asked. For building
-// unusual files in tests; aborts the test program on a library error.
+// than Huffman-coded, progressive (the library's standard scans) and greyscale when asked. For
+// building unusual files in tests; aborts the test program on a library error.
 std::vector<std::uint8_t> EncodeWithLibrary(const Bitmap& picture, bool arithmetic,
-                                            bool progressive);
+                                            bool progressive, bool grey = false);
 
 }  // namespace rumora::testing
