@@ -140,7 +140,12 @@ OpeningCost CostOfOpening(const jpeg_decompress_struct& cinfo, const JpegMarkerW
   cost.memory = std::int64_t{cinfo.image_width} * cinfo.image_height * 3;
   std::int64_t allBlocks = 0;
   for (int c = 0; c < cinfo.num_components; ++c) allBlocks += StoredBlocks(cinfo.comp_info[c]);
-  if (jpeg_has_multiple_scans(const_cast<jpeg_decompress_struct*>(&cinfo))) {
+  // As the library decides: a progressive file, or a first scan without every component, is
+  // decoded into a store of the whole photo's coefficients.
+  const bool multipleScans =
+      cinfo.progressive_mode || walk.scans.empty() ||
+      walk.scans.front().size() < static_cast<std::size_t>(cinfo.num_components);
+  if (multipleScans) {
     cost.memory += allBlocks * DCTSIZE2 * static_cast<std::int64_t>(sizeof(JCOEF));
   }
   std::int64_t visits = allBlocks;  // the output pass
