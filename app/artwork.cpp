@@ -20,8 +20,6 @@
 namespace rumora {
 namespace {
 
-constexpr QRgb kSilver = 0xFFC0C0C0;
-
 QImage TransparentImage(int width, int height) {
   QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
@@ -349,7 +347,7 @@ QImage ViewTabsPicture() {
 
 QImage TabMarkPicture(bool inputTab) {
   QImage image(257, 5, QImage::Format_ARGB32_Premultiplied);
-  image.fill(kSilver);
+  image.fill(kSilverRgb);
   const int first = inputTab ? 0 : 131;
   const int last = inputTab ? 124 : 255;
   const QRgb tab = 0xFF000000u | kTabColourRgb;

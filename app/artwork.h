@@ -8,10 +8,18 @@
 // shapes are fully transparent unless stated otherwise. None of them can fail.
 
 #include <QIcon>
+#include <QColor>
 #include <QImage>
 #include <QSize>
 
+#include "imaging/colour.h"
+
 namespace rumora {
+
+// The window's silver, clSilver, as an opaque Qt colour value: the window's background and the
+// strip beside the current tab.
+inline constexpr QRgb kSilverRgb =
+    qRgb(GetRValue(clSilver), GetGValue(clSilver), GetBValue(clSilver));
 
 // 124x62: the yellow oval "写真切替" button that switches between the two views.
 QImage PhotoSwitchOvalPicture();

@@ -9,10 +9,10 @@ PanelSize InputPanelSize(std::int32_t width, std::int32_t height) {
   if (width <= 0 || height <= 0) throw Error("写真が開かれていません");
   const long double proportion = static_cast<long double>(width) / height;
   if (proportion > 1) {
-    const double s = 600.0 / width;
+    const double s = static_cast<double>(600.0L / width);
     return {602, Round(static_cast<long double>(height) * s) + 2};
   }
-  const double s = 600.0 / height;
+  const double s = static_cast<double>(600.0L / height);
   return {Round(static_cast<long double>(width) * s) + 2, 602};
 }
 

@@ -24,8 +24,11 @@ bool HasDisplay() {
 
 int main(int argc, char** argv) {
   if (!HasDisplay()) {
-    std::fputs("rumora: no display found; start it in a desktop session, or run: "
-               "xvfb-run -a ./build/app/rumora\n", stderr);
+    std::fputs(
+        "rumora: no display found; start it in a desktop session, or from the source "
+        "folder under a virtual display: "
+        "xvfb-run -a -s '-screen 0 1280x800x24' scripts/run.sh\n",
+        stderr);
     return 1;
   }
   rumora::RumoraApplication app(argc, argv);

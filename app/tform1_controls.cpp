@@ -20,8 +20,6 @@
 namespace rumora {
 namespace {
 
-constexpr QRgb kSilver = 0xFFC0C0C0;
-
 QLabel* MakePicture(QWidget* parent, const QRect& geometry, const QImage& picture) {
   auto* label = new QLabel(parent);
   label->setGeometry(geometry);
@@ -106,8 +104,8 @@ void TForm1::CreateControls() {
   move(201, 103);
   resize(783, 670);
   QPalette palette = this->palette();
-  palette.setColor(QPalette::Window, QColor::fromRgb(kSilver));
-  palette.setColor(QPalette::Button, QColor::fromRgb(kSilver));
+  palette.setColor(QPalette::Window, QColor::fromRgb(kSilverRgb));
+  palette.setColor(QPalette::Button, QColor::fromRgb(kSilverRgb));
   setPalette(palette);
   setFont(LayoutFont(kGothicFace, 12));
 

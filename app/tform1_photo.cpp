@@ -1,7 +1,7 @@
 // Photo files: opening a JPEG photo into the working bitmap, saving the output picture.
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QSaveFile>
 
 #include "app/busy_cursor.h"
@@ -40,16 +40,31 @@ std::optional<std::string> RecordedFolder(const QString& fileName) {
 }
 
 // The name with its extension made ".jpg": on the Shift-JIS bytes when the name has them, and
-// by the same rule on the characters otherwise.
+// by the same rule on its UTF-8 bytes otherwise.
 QString WithJpgExtension(const QString& fileName) {
-  if (const auto cp932 = Utf8ToCp932(fileName.toStdString())) {
-    if (const auto utf8 = Cp932ToUtf8(ForceJpgExtension(*cp932))) {
-      return QString::fromStdString(*utf8);
+  const std::string utf8 = fileName.toStdString();
+  if (const auto cp932 = Utf8ToCp932(utf8)) {
+    if (const auto back = Cp932ToUtf8(ForceJpgExtension(*cp932))) {
+      return QString::fromStdString(*back);
     }
   }
-  const qsizetype last = fileName.lastIndexOf(QRegularExpression(QStringLiteral("[.\\\\:/]")));
-  if (last >= 0 && fileName[last] == '.') return fileName.left(last) + ".jpg";
-  return fileName + ".jpg";
+  return QString::fromStdString(ForceJpgExtension(utf8, NameEncoding::kUtf8));
+}
+
+// Writes `jpeg` as the file `fileName`, beside the target and renamed over it only when
+// complete: a failed save never destroys an existing file or leaves a partial one. Returns the
+// system's reason for a failure, or nothing.
+std::optional<QString> SaveFileAtomically(const QString& fileName,
+                                          const std::vector<std::uint8_t>& jpeg) {
+  QSaveFile file(fileName);
+  file.setDirectWriteFallback(false);
+  if (file.open(QIODevice::WriteOnly) &&
+      file.write(reinterpret_cast<const char*>(jpeg.data()), static_cast<qint64>(jpeg.size())) ==
+          static_cast<qint64>(jpeg.size()) &&
+      file.commit()) {
+    return std::nullopt;
+  }
+  return file.errorString();
 }
 
 }  // namespace
@@ -67,9 +82,8 @@ void TForm1::BitBtn2Click() {
     if (!folder.isEmpty()) openDialogFolder_ = folder;
   }
   try {
-    if (const auto chosen =
-            platform_.GetOpenFileName(this, QStringLiteral("jpg"), QStringLiteral("*.jpg"),
-                                      openDialogFolder_)) {
+    if (const auto chosen = platform_.GetOpenFileName(this, QStringLiteral("jpg"),
+                                                      QStringLiteral("*.jpg"), openDialogFolder_)) {
       BusyCursor busy;
       JpegDecoder decoder;
       decoder.Open(LocalPath(*chosen));
@@ -100,29 +114,34 @@ void TForm1::BitBtn1Click() {
     const QString folder = FolderForDialog(Settings.SaveFolder());
     if (!folder.isEmpty()) saveDialogFolder_ = folder;
   }
-  try {
-    const auto chosen = platform_.GetSaveFileName(this, QStringLiteral("jpg"),
-                                                  QStringLiteral("*.jpg"), saveDialogFolder_);
-    if (!chosen) return;
+  const auto chosen = platform_.GetSaveFileName(this, QStringLiteral("jpg"),
+                                                QStringLiteral("*.jpg"), saveDialogFolder_);
+  if (!chosen) return;
+  const QString fileName = WithJpgExtension(*chosen);
+  std::optional<QString> failure;
+  {
     BusyCursor busy;
-    const std::vector<std::uint8_t> jpeg = EncodeJpeg(Image1->Picture(), 90);
-    const QString fileName = WithJpgExtension(*chosen);
-    // Written beside the target and renamed over it only when complete: a failed save never
-    // destroys an existing file or leaves a partial one.
-    QSaveFile file(fileName);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(reinterpret_cast<const char*>(jpeg.data()),
-                   static_cast<qint64>(jpeg.size())) != static_cast<qint64>(jpeg.size()) ||
-        !file.commit()) {
-      return;
+    try {
+      failure = SaveFileAtomically(fileName, EncodeJpeg(Image1->Picture(), 90));
+    } catch (const std::exception& e) {
+      failure = QString::fromUtf8(e.what());
     }
-    if (const auto folder = RecordedFolder(fileName)) {
-      Settings.SetSaveFolder(*folder);
+  }
+  if (failure) {
+    // A save that ended silently would look done: the user could close the program and lose
+    // the picture.
+    platform_.ShowWarning(this, QStringLiteral("警告"),
+                          QStringLiteral("写真を保存できませんでした。\n%1\n%2")
+                              .arg(QDir::toNativeSeparators(fileName), *failure));
+    return;
+  }
+  if (const auto folder = RecordedFolder(fileName)) {
+    Settings.SetSaveFolder(*folder);
+    try {
       WriteSettingsRecord();
+    } catch (const std::exception&) {
+      // The picture is saved; only its folder is not kept for the next run.
     }
-  } catch (const std::exception&) {
-    // As opening: the save ends where it failed, without a message.
   }
 }
 

@@ -11,12 +11,12 @@
 namespace rumora {
 namespace {
 
-std::unique_ptr<std::uint8_t[]> AllocatePixels(int width, int height) {
+PixelStorage AllocatePixels(int width, int height) {
   CheckBitmapSize(width, height);
   const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3;
-  if (bytes == 0) return nullptr;
+  if (bytes == 0) return PixelStorage();
   try {
-    return std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
+    return PixelStorage(bytes);
   } catch (const std::bad_alloc&) {
     throw Error("画像のメモリを確保できません (" + std::to_string(width) + "×" +
                 std::to_string(height) + ")");
@@ -28,7 +28,8 @@ std::unique_ptr<std::uint8_t[]> AllocatePixels(int width, int height) {
 void CheckBitmapSize(std::int64_t width, std::int64_t height) {
   if (width < 0 || height < 0) throw Error("画像の大きさが正しくありません");
   if (width > 0 && height > Bitmap::kMaxPixels / width) {
-    throw Error("画像が大きすぎます (" + std::to_string(width) + "×" + std::to_string(height) + ")");
+    throw Error("画像が大きすぎます (" + std::to_string(width) + "×" + std::to_string(height) +
+                ")");
   }
 }
 

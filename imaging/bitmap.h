@@ -5,11 +5,13 @@
 #include <memory>
 
 #include "imaging/colour.h"
+#include "imaging/pixel_storage.h"
 
 namespace rumora {
 
 // A 24-bit raster: Width x Height pixels, three bytes each in blue, green, red order, rows
-// packed top row first (Stride() = 3 * Width()). Copying a Bitmap copies its pixels.
+// packed top row first (Stride() = 3 * Width()). Copying a Bitmap copies its pixels. Large
+// bitmaps live in huge-page-backed memory (see PixelStorage).
 class Bitmap {
  public:
   // The largest number of pixels one bitmap may hold (3 GB of pixel data).
@@ -56,7 +58,7 @@ class Bitmap {
  private:
   int width_ = 0;
   int height_ = 0;
-  std::unique_ptr<std::uint8_t[]> data_;
+  PixelStorage data_;
 };
 
 // Throws Error unless width x height pixels can be held in one bitmap.

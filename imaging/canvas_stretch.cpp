@@ -8,16 +8,10 @@
 #include <vector>
 
 #include "imaging/canvas.h"
+#include "imaging/stretch_index.h"
 
 namespace rumora {
 namespace {
-
-// Target pixel d of `targetSize` takes source pixel floor((2d + 1) * sourceSize / (2 *
-// targetSize)): the source pixel under the centre of the target pixel, so the whole source
-// spreads evenly over the whole target.
-std::int64_t SourceIndex(std::int64_t d, std::int64_t sourceSize, std::int64_t targetSize) {
-  return (2 * d + 1) * sourceSize / (2 * targetSize);
-}
 
 // From this many target pixels on, the rows are shared between two threads.
 constexpr std::int64_t kThreadedPixels = std::int64_t{1} << 20;
@@ -36,7 +30,7 @@ struct StretchJob {
     std::uint8_t* previousRow = nullptr;
     for (int y = rowFirst; y < rowEnd; ++y) {
       std::uint8_t* out = target->Row(y) + static_cast<std::size_t>(columnFirst) * 3;
-      const std::int64_t sy = SourceIndex(y - top, source->Height(), targetHeight);
+      const std::int64_t sy = StretchSourceIndex(y - top, source->Height(), targetHeight);
       if (sy == previousSource) {
         std::memcpy(out, previousRow, bytes);
         continue;
@@ -74,7 +68,9 @@ void Canvas::StretchDraw(int x1, int y1, int x2, int y2, const Bitmap& source) {
   std::vector<std::size_t> offsets(static_cast<std::size_t>(columnEnd - columnFirst));
   for (int x = columnFirst; x < columnEnd; ++x) {
     offsets[static_cast<std::size_t>(x - columnFirst)] =
-        static_cast<std::size_t>(SourceIndex(x - std::int64_t{x1}, from.Width(), targetWidth)) * 3;
+        static_cast<std::size_t>(
+            StretchSourceIndex(x - std::int64_t{x1}, from.Width(), targetWidth)) *
+        3;
   }
 
   const StretchJob job{&from, &target, y1, targetHeight, columnFirst, &offsets};

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 #include "imaging/rounding.h"
+#include "imaging/stretch_index.h"
 #include "layout/split_lines.h"
 
 namespace rumora {
@@ -13,20 +16,47 @@ constexpr std::size_t kPixelBytes = 3;
 
 std::size_t Bytes(std::int64_t pixels) { return static_cast<std::size_t>(pixels) * kPixelBytes; }
 
-// One block row: source columns x1..x2 of `sourceRow` (null when the row lies outside the
-// source), black wherever a column is outside the source.
-void CopyBlockRow(const std::uint8_t* sourceRow, int sourceWidth, std::int64_t x1, std::int64_t x2,
-                  std::uint8_t* out) {
-  const std::int64_t width = x2 - x1 + 1;
-  const std::int64_t lo = std::max<std::int64_t>(x1, 0);
-  const std::int64_t hi = std::min<std::int64_t>(x2, sourceWidth - 1);
-  if (sourceRow == nullptr || lo > hi) {
-    std::memset(out, 0, Bytes(width));
+// Which target columns of a stretch read which source columns. The block's column c lies at
+// source column blockLeft + c; the target's columns [first, end) split into a black run before
+// the photo, a run that reads the photo (at the byte offsets in `offsets`), and a black run
+// after it. The stretch's choice of column never decreases, so the runs are contiguous.
+struct ColumnPlan {
+  int first = 0, inFirst = 0, inEnd = 0, end = 0;
+  std::vector<std::size_t> offsets;  // per column of [inFirst, inEnd)
+};
+
+ColumnPlan PlanColumns(int first, int end, std::int64_t blockLeft, std::int64_t blockWidth,
+                       std::int64_t targetWidth, int sourceWidth) {
+  ColumnPlan plan{first, first, first, end, {}};
+  for (int x = first; x < end; ++x) {
+    const std::int64_t sx = blockLeft + StretchSourceIndex(x, blockWidth, targetWidth);
+    if (sx < 0) {
+      plan.inFirst = plan.inEnd = x + 1;
+    } else if (sx < sourceWidth) {
+      plan.offsets.push_back(Bytes(sx));
+      plan.inEnd = x + 1;
+    } else {
+      break;
+    }
+  }
+  return plan;
+}
+
+// One target row from source row `in` (null when the row lies outside the source).
+void SampleRow(const ColumnPlan& plan, const std::uint8_t* in, std::uint8_t* out) {
+  if (in == nullptr) {
+    std::memset(out, 0, Bytes(plan.end - plan.first));
     return;
   }
-  std::memset(out, 0, Bytes(lo - x1));
-  std::memcpy(out + Bytes(lo - x1), sourceRow + Bytes(lo), Bytes(hi - lo + 1));
-  std::memset(out + Bytes(hi - x1 + 1), 0, Bytes(x2 - hi));
+  std::memset(out, 0, Bytes(plan.inFirst - plan.first));
+  std::uint8_t* p = out + Bytes(plan.inFirst - plan.first);
+  for (const std::size_t offset : plan.offsets) {
+    p[0] = in[offset];
+    p[1] = in[offset + 1];
+    p[2] = in[offset + 2];
+    p += 3;
+  }
+  std::memset(p, 0, Bytes(plan.end - plan.inEnd));
 }
 
 }  // namespace
@@ -55,20 +85,35 @@ void CopyRegionScaled(const Bitmap& source, ImageView& target, std::int32_t L, s
   const std::int64_t width = std::int64_t{block.right} - block.left + 1;
   const std::int64_t height = std::int64_t{block.bottom} - block.top + 1;
   if (width <= 0 || height <= 0) return;
-  CheckBitmapSize(width, height);
-  Bitmap temporary(static_cast<int>(width), static_cast<int>(height));
 
-  progress.SetMax(static_cast<int>(height));
+  progress.SetMax(static_cast<int>(std::min<std::int64_t>(height, INT32_MAX)));
   progress.SetMin(0);
   progress.SetPosition(0);
-  for (int row = 0; row < temporary.Height(); ++row) {
-    const std::int64_t y = std::int64_t{block.top} + row;
-    const std::uint8_t* sourceRow =
-        y >= 0 && y < source.Height() ? source.Row(static_cast<int>(y)) : nullptr;
-    CopyBlockRow(sourceRow, source.Width(), block.left, block.right, temporary.Row(row));
-    progress.SetPosition(row);
+  // The stretch of the block over the control's area, clipped to the picture: only the pixels
+  // it would show are read, straight from the source, never the whole block.
+  const std::int64_t viewWidth = target.ControlWidth(), viewHeight = target.ControlHeight();
+  Bitmap& picture = target.Picture();
+  if (viewWidth <= 0 || viewHeight <= 0 || picture.Empty()) return;
+  std::optional<Bitmap> sourceCopy;  // a view's own picture must be read as it was
+  if (&source == &picture) sourceCopy.emplace(source);
+  const Bitmap& from = sourceCopy ? *sourceCopy : source;
+
+  const int columnEnd = static_cast<int>(std::min<std::int64_t>(viewWidth, picture.Width()));
+  const int rowEnd = static_cast<int>(std::min<std::int64_t>(viewHeight, picture.Height()));
+  const ColumnPlan plan = PlanColumns(0, columnEnd, block.left, width, viewWidth, from.Width());
+  std::int64_t previousY = -1;
+  for (int row = 0; row < rowEnd; ++row) {
+    const std::int64_t blockRow = StretchSourceIndex(row, height, viewHeight);
+    const std::int64_t y = block.top + blockRow;
+    std::uint8_t* out = picture.Row(row);
+    if (y == previousY) {
+      std::memcpy(out, picture.Row(row - 1), Bytes(columnEnd));
+    } else {
+      SampleRow(plan, y >= 0 && y < from.Height() ? from.Row(static_cast<int>(y)) : nullptr, out);
+    }
+    previousY = y;
+    progress.SetPosition(static_cast<int>(std::min<std::int64_t>(blockRow, INT32_MAX)));
   }
-  StretchToView(temporary, target);
 }
 
 void PasteImageAt(ImageView& source, ImageView& target, int dx, int dy) {

@@ -23,12 +23,13 @@ Region FramedRectangle(const FrameBounds& frame);
 // each edge Round(edge * s), the product formed in extended precision, halves to even.
 Region SourceBlock(std::int32_t L, std::int32_t T, std::int32_t R, std::int32_t B, double s);
 
-// Copies the source block of view rectangle (L, T, R, B) at scale s (see SourceBlock) into a
-// temporary bitmap and stretches it over the whole target view (StretchToView). Source pixels
-// outside the bitmap come out black; the block is never clamped. Progress: maximum = the block's
-// rows, minimum and position 0, then the row's index after each row; the caller puts it back
-// to 0. A block without pixels (a frame of no width or height) draws nothing. Throws Error when
-// the block is too large to hold.
+// Copies the source block of view rectangle (L, T, R, B) at scale s (see SourceBlock),
+// stretched over the whole target view (StretchToView), with the same bytes as copying the block
+// into a temporary bitmap and stretching that: only the pixels the stretch shows are read,
+// straight from the source. Source pixels outside the bitmap come out black; the block is never
+// clamped. Progress: maximum = the block's rows, minimum and position 0, then after each target
+// row the index of the block row it shows; the caller puts it back to 0. A block without pixels
+// (a frame of no width or height) draws nothing. Cannot fail (beyond creating a missing picture).
 void CopyRegionScaled(const Bitmap& source, ImageView& target, std::int32_t L, std::int32_t T,
                       std::int32_t R, std::int32_t B, double s, Progress& progress);
 
@@ -43,7 +44,7 @@ void PasteImageAt(ImageView& source, ImageView& target, int dx, int dy);
 // output (layout 0) or into the scratch view at the pane's size and pasted at the pane's corner,
 // then the split lines are drawn (DrawSplitLines with `splitLinesTicked`). `setScratchSize`
 // sets the scratch view's control size. Hiding and showing the views and resetting the progress
-// bar are the caller's. Throws Error as CopyRegionScaled does.
+// bar are the caller's.
 void TrimIntoOutput(const Bitmap& working, int inputViewWidth, const FrameBounds& frame,
                     const LayoutState& state, const RegionTable& table, ImageView& output,
                     ImageView& scratch, const std::function<void(int, int)>& setScratchSize,

@@ -72,15 +72,37 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
   return true;
 }
 
+// Opens `path` for reading if it is a plain file. Non-blocking, so that opening a FIFO or a
+// device returns at once instead of waiting for a writer; those are then refused.
+Fd OpenPlainFile(const std::string& path, struct stat& info) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!fd.valid()) throw Error(Describe("ファイルを開けません", path, errno));
+  if (::fstat(fd.get(), &info) != 0) throw Error(Describe("ファイルを読み込めません", path, errno));
+  if (S_ISDIR(info.st_mode)) throw Error(Describe("ファイルを読み込めません", path, EISDIR));
+  if (!S_ISREG(info.st_mode)) throw Error(Describe("ファイルを読み込めません", path, EINVAL));
+  return fd;
+}
+
 }  // namespace
 
 void WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+  // A file its user may not write, or made read-only, is not replaced behind their back; one
+  // that may be replaced keeps its mode and, where allowed, its owner.
+  struct stat existing {};
+  const bool exists = ::stat(path.c_str(), &existing) == 0;
+  if (exists && (::access(path.c_str(), W_OK) != 0 || (existing.st_mode & 0222) == 0)) {
+    throw Error(Describe("ファイルに書き込めません", path, EACCES));
+  }
   std::string temp_path;
   Fd fd = CreateTemporary(path, temp_path);
   const auto fail = [&](int err) {
     ::unlink(temp_path.c_str());
     throw Error(Describe("ファイルに書き込めません", path, err));
   };
+  if (exists) {
+    if (::fchmod(fd.get(), existing.st_mode & 07777) != 0) fail(errno);
+    [[maybe_unused]] const int ignored = ::fchown(fd.get(), existing.st_uid, existing.st_gid);
+  }
   if (!WriteAll(fd.get(), bytes)) fail(errno);
   if (::fsync(fd.get()) != 0) fail(errno);
   if (!fd.Close()) fail(errno);
@@ -91,13 +113,8 @@ void WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
 }
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t max_bytes) {
-  // Non-blocking, so that opening a FIFO or a device returns at once; only plain files are read.
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (!fd.valid()) throw Error(Describe("ファイルを開けません", path, errno));
   struct stat info {};
-  if (::fstat(fd.get(), &info) != 0) throw Error(Describe("ファイルを読み込めません", path, errno));
-  if (S_ISDIR(info.st_mode)) throw Error(Describe("ファイルを読み込めません", path, EISDIR));
-  if (!S_ISREG(info.st_mode)) throw Error(Describe("ファイルを読み込めません", path, EINVAL));
+  Fd fd = OpenPlainFile(path, info);
   if (info.st_size > 0 && static_cast<std::uint64_t>(info.st_size) > max_bytes) {
     throw Error("ファイルが大きすぎます: " + path);
   }
@@ -126,8 +143,8 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t max
 }
 
 std::vector<std::uint8_t> ReadFileStart(const std::string& path, std::size_t count) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.valid()) throw Error(Describe("ファイルを開けません", path, errno));
+  struct stat info {};
+  Fd fd = OpenPlainFile(path, info);
   std::vector<std::uint8_t> bytes(count);
   std::size_t done = 0;
   while (done < count) {

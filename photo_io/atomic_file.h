@@ -11,17 +11,20 @@ namespace rumora {
 
 // Creates or replaces the file at `path` with exactly `bytes`: the bytes go to a new file in the
 // same folder, are flushed to disk and the new file is renamed over the old one, so a reader
-// sees either the old or the new content, never a mix. Throws Error when the file cannot be
-// written; the temporary file is then removed and an existing file at `path` is left as it was.
+// sees either the old or the new content, never a mix. An existing file keeps its mode (and its
+// owner where the system allows); one its user may not write, or whose mode allows no writing,
+// is not replaced. Throws Error when the file cannot be written; the temporary file is then
+// removed and an existing file at `path` is left as it was.
 void WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // The whole content of the file at `path`. Throws Error when the file cannot be opened or read,
-// or when it holds more than `max_bytes` bytes.
+// is not a plain file (a FIFO or a device is refused at once, without waiting), or holds more
+// than `max_bytes` bytes.
 std::vector<std::uint8_t> ReadWholeFile(
     const std::string& path, std::size_t max_bytes = std::numeric_limits<std::size_t>::max());
 
-// The first min(`count`, file size) bytes of the file at `path`. Throws Error when the file
-// cannot be opened or read.
+// The first min(`count`, file size) bytes of the file at `path`. Throws Error as ReadWholeFile
+// does for a file that cannot be opened or read or is not a plain file.
 std::vector<std::uint8_t> ReadFileStart(const std::string& path, std::size_t count);
 
 }  // namespace rumora

@@ -6,6 +6,7 @@
 #include "imaging/error.h"
 #include "photo_io/atomic_file.h"
 #include "photo_io/jpeg_error.h"
+#include "photo_io/jpeg_markers.h"
 #include "photo_io/page_prefault.h"
 
 namespace rumora {
@@ -107,6 +108,14 @@ bool GuardedDecode(jpeg_decompress_struct* cinfo, std::uint8_t* pixels, std::siz
 
 std::string LibraryMessage(const ErrorManager& errors) { return std::string(errors.message); }
 
+// Blocks of each component as the library stores them: whole MCUs, so each count is rounded up
+// to the component's sampling factor.
+std::int64_t StoredBlocks(const jpeg_component_info& component) {
+  const auto roundUp = [](std::int64_t v, std::int64_t to) { return (v + to - 1) / to * to; };
+  return roundUp(component.width_in_blocks, component.h_samp_factor) *
+         roundUp(component.height_in_blocks, component.v_samp_factor);
+}
+
 // The fewest coded bits any complete Huffman-coded file of this header can hold: each block of
 // each component gets at least a one-bit DC code in its first scan. Arithmetic coding has no
 // such floor.
@@ -117,6 +126,59 @@ std::int64_t MinimumHuffmanBits(const jpeg_decompress_struct& cinfo) {
     blocks += std::int64_t{component.width_in_blocks} * component.height_in_blocks;
   }
   return blocks;
+}
+
+struct OpeningCost {
+  std::int64_t memory = 0;  // bytes
+  std::int64_t work = 0;    // blocks decoded
+};
+
+// What decoding the file will cost: the bitmap and, for a file of several scans, the library's
+// store of 64 two-byte coefficients per block; every scan's blocks and the output pass.
+OpeningCost CostOfOpening(const jpeg_decompress_struct& cinfo, const JpegMarkerWalk& walk) {
+  OpeningCost cost;
+  cost.memory = std::int64_t{cinfo.image_width} * cinfo.image_height * 3;
+  std::int64_t allBlocks = 0;
+  for (int c = 0; c < cinfo.num_components; ++c) allBlocks += StoredBlocks(cinfo.comp_info[c]);
+  // As the library decides: a progressive file, or a first scan without every component, is
+  // decoded into a store of the whole photo's coefficients.
+  const bool multipleScans =
+      cinfo.progressive_mode || walk.scans.empty() ||
+      walk.scans.front().size() < static_cast<std::size_t>(cinfo.num_components);
+  if (multipleScans) {
+    cost.memory += allBlocks * DCTSIZE2 * static_cast<std::int64_t>(sizeof(JCOEF));
+  }
+  std::int64_t visits = allBlocks;  // the output pass
+  for (const std::vector<std::uint8_t>& scan : walk.scans) {
+    for (const std::uint8_t id : scan) {
+      for (int c = 0; c < cinfo.num_components; ++c) {
+        if (cinfo.comp_info[c].component_id == id) visits += StoredBlocks(cinfo.comp_info[c]);
+      }
+    }
+  }
+  cost.work = visits;
+  return cost;
+}
+
+std::string SizeText(const jpeg_decompress_struct& cinfo) {
+  return std::to_string(cinfo.image_width) + "×" + std::to_string(cinfo.image_height);
+}
+
+// Throws Error unless the file's coded bytes can honestly hold what its header and scans claim.
+void CheckWhatTheFileCanHold(const jpeg_decompress_struct& cinfo, const JpegMarkerWalk& walk) {
+  if (walk.scans.size() > static_cast<std::size_t>(kMaxJpegScans)) {
+    throw Error("JPEG ファイルのスキャンの数が多すぎます");
+  }
+  const auto coded = static_cast<std::int64_t>(walk.codedBytes);
+  if (!cinfo.arith_code && coded * 8 < MinimumHuffmanBits(cinfo)) {
+    throw Error("JPEG ファイルのデータが写真の大きさ (" + SizeText(cinfo) + ") に足りません");
+  }
+  const OpeningCost cost = CostOfOpening(cinfo, walk);
+  if (cost.memory > std::max(kFreeOpeningMemory, coded * kOpeningMemoryPerCodedByte) ||
+      cost.work > std::max(kFreeOpeningWork, coded * kOpeningWorkPerCodedByte)) {
+    throw Error("JPEG ファイルのデータ (" + std::to_string(coded) + " バイト) では写真の大きさ (" +
+                SizeText(cinfo) + ") を開けません");
+  }
 }
 
 }  // namespace
@@ -142,6 +204,11 @@ JpegDecoder::~JpegDecoder() = default;
 
 void JpegDecoder::Open(const std::string& path) {
   session_.reset();
+  // The first bytes decide before a large file is read whole.
+  const std::vector<std::uint8_t> start = ReadFileStart(path, 2);
+  if (start.size() < 2 || start[0] != 0xFF || start[1] != 0xD8) {
+    throw Error(start.empty() ? "JPEG ファイルが空です" : "JPEG ファイルではありません");
+  }
   auto session = std::make_unique<Session>();
   session->owned = ReadWholeFile(path, kMaxJpegFileBytes);
   session->data = session->owned;
@@ -170,14 +237,9 @@ void JpegDecoder::Start(std::unique_ptr<Session> session) {
   const std::int64_t width = cinfo->image_width;
   const std::int64_t height = cinfo->image_height;
   if (width <= 0 || height <= 0 || width * height > kMaxPhotoPixels) {
-    throw Error("写真が大きすぎます (" + std::to_string(width) + "×" + std::to_string(height) +
-                ")");
+    throw Error("写真が大きすぎます (" + SizeText(*cinfo) + ")");
   }
-  if (!cinfo->arith_code &&
-      static_cast<std::int64_t>(session->data.size()) * 8 < MinimumHuffmanBits(*cinfo)) {
-    throw Error("JPEG ファイルのデータが写真の大きさ (" + std::to_string(width) + "×" +
-                std::to_string(height) + ") に足りません");
-  }
+  CheckWhatTheFileCanHold(*cinfo, WalkJpegMarkers(session->data, kMaxJpegScans));
 
   // Library defaults stand except the output: our byte order straight into the bitmap rows, or
   // raw CMYK that only we can turn into RGB.

@@ -23,6 +23,18 @@ inline constexpr int kMaxJpegScans = 256;
 // progressive photo: 2 bytes per sample). A 100-megapixel progressive photo needs about 300 MB.
 inline constexpr long kMaxLibraryMemory = 1L << 30;
 
+// Opening is bounded by what the file can honestly hold. Its memory (the bitmap, plus the
+// library's coefficient store when the photo has several scans) and its work (blocks decoded,
+// summed over the scans, plus the output pass over every block) may each grow with the coded
+// bytes (those up to the end-of-image marker) at these rates above a floor that any file gets.
+// A file under 1 MB thus takes at most about 256 MB and 2 s whatever its header claims, and any
+// photo of up to 24 megapixels that needs no more than the floor opens however well it
+// compresses; a camera's photo codes far more bytes per pixel than the rates ask.
+inline constexpr std::int64_t kFreeOpeningMemory = std::int64_t{160} << 20;
+inline constexpr std::int64_t kOpeningMemoryPerCodedByte = 256;
+inline constexpr std::int64_t kFreeOpeningWork = 16'000'000;  // blocks decoded
+inline constexpr std::int64_t kOpeningWorkPerCodedByte = 32;
+
 // Decodes one JPEG photo in two steps: Open reads the file and its header, Decode produces the
 // pixels. Decoding uses the library's default choices (accurate integer DCT, smooth chroma
 // upsampling, block smoothing of progressive files); greyscale photos give three equal
@@ -36,8 +48,10 @@ class JpegDecoder {
   JpegDecoder& operator=(const JpegDecoder&) = delete;
 
   // Reads the whole file at `path` into memory and parses the JPEG header. Throws Error when the
-  // file cannot be read, is not a JPEG file the decoder supports (12-bit samples, for one), or
-  // claims a size too large to open or more pixels than its data could code.
+  // file cannot be read, is not a JPEG file the decoder supports (12-bit samples, for one; a
+  // file not starting as a JPEG is refused before the rest is read), claims a size too large to
+  // open, more pixels than its data could code, more scans than kMaxJpegScans, or more memory or
+  // work than its coded bytes allow (see kOpeningMemoryPerCodedByte).
   void Open(const std::string& path);
   // As Open, over bytes already in memory; they must outlive the decoder.
   void OpenMemory(std::span<const std::uint8_t> bytes);

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "photo_io/sjis_names.h"
+
 namespace rumora {
 
 // The settings file's name; it lies in the executable's folder.
@@ -32,7 +34,6 @@ class SettingsRecord {
   static constexpr int kLogoSlotCount = 3;
   static constexpr std::size_t kPhotoFolderOffset = 88;  // length byte; the bytes follow
   static constexpr std::size_t kSaveFolderOffset = 217;
-  static constexpr std::size_t kFolderCapacity = 128;
 
   using Image = std::array<std::uint8_t, kSize>;
 
@@ -69,8 +70,8 @@ static_assert(SettingsRecord::kLogoSlotsOffset +
               "the logo slots end where the first reserved block begins");
 static_assert(SettingsRecord::kPhotoFolderOffset == 40 + 48);
 static_assert(SettingsRecord::kSaveFolderOffset ==
-              SettingsRecord::kPhotoFolderOffset + 1 + SettingsRecord::kFolderCapacity);
-static_assert(SettingsRecord::kSaveFolderOffset + 1 + SettingsRecord::kFolderCapacity + 390 ==
+              SettingsRecord::kPhotoFolderOffset + 1 + kFolderCapacity);
+static_assert(SettingsRecord::kSaveFolderOffset + 1 + kFolderCapacity + 390 ==
                   SettingsRecord::kSize,
               "the last reserved block fills the record to its 736 bytes");
 static_assert(sizeof(SettingsRecord::Image) == 736);

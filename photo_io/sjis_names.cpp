@@ -15,10 +15,12 @@ bool IsSeparator(char c) { return c == '\\' || c == ':' || c == '/'; }
 
 // The position of the last single-byte character for which `match` holds; kNone if none does.
 template <typename Match>
-std::size_t FindLastCharacter(std::string_view name, Match match) {
+std::size_t FindLastCharacter(std::string_view name, Match match,
+                              NameEncoding encoding = NameEncoding::kCp932) {
+  const bool pairs = encoding == NameEncoding::kCp932;
   std::size_t found = kNone;
   for (std::size_t i = 0; i < name.size(); ++i) {
-    if (IsSjisLeadByte(static_cast<std::uint8_t>(name[i])) && i + 1 < name.size()) {
+    if (pairs && IsSjisLeadByte(static_cast<std::uint8_t>(name[i])) && i + 1 < name.size()) {
       ++i;  // skip the second byte
     } else if (match(name[i])) {
       found = i;
@@ -78,9 +80,9 @@ std::string CutToFolderCapacity(std::string_view folder) {
   return std::string(folder.substr(0, kFolderCapacity));
 }
 
-std::string ForceJpgExtension(std::string_view name) {
-  const std::size_t last =
-      FindLastCharacter(name, [](char c) { return c == '.' || IsSeparator(c); });
+std::string ForceJpgExtension(std::string_view name, NameEncoding encoding) {
+  const std::size_t last = FindLastCharacter(
+      name, [](char c) { return c == '.' || IsSeparator(c); }, encoding);
   std::string result(name.substr(0, last != kNone && name[last] == '.' ? last : name.size()));
   result += ".jpg";
   return result;

@@ -27,9 +27,13 @@ inline constexpr std::size_t kFolderCapacity = 128;
 // The first 128 bytes of `folder` (bytes, not characters: a double-byte character may be split).
 std::string CutToFolderCapacity(std::string_view folder);
 
+// How a name's bytes form characters: Shift-JIS pairs a lead byte with the byte after it; in
+// UTF-8 no byte of a multi-byte character is below 0x80, so separators and dots stand alone.
+enum class NameEncoding { kCp932, kUtf8 };
+
 // `name` with its extension made ".jpg": when the last dot, separator or colon is a dot, the name
 // from that dot on is replaced; otherwise ".jpg" is appended. "photo.JPG" becomes "photo.jpg".
-std::string ForceJpgExtension(std::string_view name);
+std::string ForceJpgExtension(std::string_view name, NameEncoding encoding = NameEncoding::kCp932);
 
 // Converts between UTF-8 and code page 932. nullopt when a character has no form in the target
 // (or the input is not valid in its own encoding); to code page 932 also when a character would

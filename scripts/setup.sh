@@ -3,6 +3,13 @@
 # Usage: scripts/setup.sh BUILD_DIR [extra cmake arguments]
 set -euo pipefail
 
+# The arguments are checked first: a wrong call installs nothing.
+if [ $# -lt 1 ] || [ -z "$1" ] || [[ "$1" == -* ]]; then
+  echo "usage: $0 BUILD_DIR [cmake arguments]" >&2
+  echo "  for example: $0 build -DCMAKE_BUILD_TYPE=RelWithDebInfo" >&2
+  exit 2
+fi
+
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-translations-l10n libgl-dev
@@ -19,7 +26,16 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+      echo "These packages are missing: ${missing[*]}" >&2
+      echo "Installing them needs root, and sudo is not installed. Run as root:" >&2
+      echo "  apt-get update && apt-get install -y ${missing[*]}" >&2
+      echo "then run this script again." >&2
+      exit 1
+    fi
+    sudo="sudo"
+  fi
   echo "Installing: ${missing[*]}"
   $sudo apt-get update -qq
   # Through env: sudo would drop the variable, and a question would look like a hang.
@@ -27,10 +43,6 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
-if [ $# -lt 1 ]; then
-  echo "usage: $0 BUILD_DIR [cmake arguments]" >&2
-  exit 2
-fi
 build="$1"
 shift
 cmake -S "$root" -B "$build" -G Ninja "$@" >/dev/null

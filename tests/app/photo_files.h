@@ -53,19 +53,32 @@ inline QByteArray WritePatternJpeg(const QString& path, int width, int height) {
 }
 
 // The pixels our decoder gives for a file.
-inline Bitmap DecodeFile(const QString& path) {
-  return DecodeJpeg(FromBytes(ReadBytes(path)));
-}
+inline Bitmap DecodeFile(const QString& path) { return DecodeJpeg(FromBytes(ReadBytes(path))); }
 
-// Index of the first pixel where two pictures differ, or -1 when they are equal.
-inline long FirstDifference(const Bitmap& a, const Bitmap& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height()) return 0;
-  for (int y = 0; y < a.Height(); ++y) {
-    for (int x = 0; x < a.Width(); ++x) {
-      if (a.Pixel(x, y) != b.Pixel(x, y)) return static_cast<long>(y) * a.Width() + x;
+// Where `actual` first differs from `expected`: the size, or the pixel's position, channel and
+// both values; empty when they are equal.
+inline QString Difference(const Bitmap& actual, const Bitmap& expected) {
+  if (actual.Width() != expected.Width() || actual.Height() != expected.Height()) {
+    return QString("size %1x%2, expected %3x%4")
+        .arg(actual.Width())
+        .arg(actual.Height())
+        .arg(expected.Width())
+        .arg(expected.Height());
+  }
+  static const char* const kChannels[] = {"blue", "green", "red"};
+  for (int y = 0; y < actual.Height(); ++y) {
+    for (int i = 0; i < actual.Width() * 3; ++i) {
+      if (actual.Row(y)[i] != expected.Row(y)[i]) {
+        return QString("pixel (%1,%2) %3: expected %4, actual %5")
+            .arg(i / 3)
+            .arg(y)
+            .arg(kChannels[i % 3])
+            .arg(expected.Row(y)[i])
+            .arg(actual.Row(y)[i]);
+      }
     }
   }
-  return -1;
+  return QString();
 }
 
 }  // namespace rumora

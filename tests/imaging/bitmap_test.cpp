@@ -81,5 +81,28 @@ TEST(Bitmap, RefusesNegativeAndOversizedDimensions) {
   EXPECT_NO_THROW(Bitmap(0, 7));
 }
 
+// Large pixel blocks are mapped 2 MB-aligned (so huge pages can back them); small ones come from
+// the heap. Either way copies and moves carry the pixels.
+TEST(Bitmap, LargeBitmapsLieOnHugePageBoundaries) {
+  for (const auto& [width, height] : {std::pair{10, 10}, std::pair{1200, 1164}, {6000, 4000}}) {
+    const std::size_t bytes = std::size_t{3} * width * height;
+    const PixelStorage storage(bytes);
+    EXPECT_EQ(storage.Mapped(), bytes >= PixelStorage::kMappedBytes) << width << "x" << height;
+    if (storage.Mapped()) {
+      EXPECT_EQ(reinterpret_cast<std::uintptr_t>(storage.get()) % (std::uintptr_t{2} << 20), 0u)
+          << width << "x" << height;
+    }
+    Bitmap bitmap(width, height);
+    bitmap.SetPixel(width - 1, height - 1, RGB(1, 2, 3));
+    bitmap.SetPixel(0, 0, RGB(4, 5, 6));
+    const Bitmap copy = bitmap;
+    Bitmap moved = std::move(bitmap);
+    for (const Bitmap* b : {&copy, static_cast<const Bitmap*>(&moved)}) {
+      EXPECT_EQ(b->Pixel(width - 1, height - 1), RGB(1, 2, 3)) << width << "x" << height;
+      EXPECT_EQ(b->Pixel(0, 0), RGB(4, 5, 6)) << width << "x" << height;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace rumora

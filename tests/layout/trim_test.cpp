@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+
 #include "imaging/colour.h"
 #include "imaging/scratch_image_view.h"
 #include "layout/trim_frame.h"
@@ -144,6 +147,67 @@ TEST(PasteImageAt, ClipsToTheTargetAndReadsBlackBeyondTheSource) {
   EXPECT_TRUE(AllPixels(out, 0, 0, 5, 3, clSilver));
 }
 
+// The trim as first built: the whole block copied pixel by pixel into a temporary bitmap (black
+// outside the photo), then stretched over the view.
+void BlockCopyThenStretch(const Bitmap& source, ImageView& target, const Region& view, double s) {
+  const Region block = SourceBlock(view.left, view.top, view.right, view.bottom, s);
+  Bitmap temporary(block.right - block.left + 1, block.bottom - block.top + 1);
+  for (int y = block.top; y <= block.bottom; ++y) {
+    for (int x = block.left; x <= block.right; ++x) {
+      temporary.SetPixel(x - block.left, y - block.top, source.Pixel(x, y));
+    }
+  }
+  StretchToView(temporary, target);
+}
+
+// The first differing byte of two pictures, named by position and channel; empty when equal.
+std::string FirstDifference(const Bitmap& expected, const Bitmap& actual) {
+  if (expected.Width() != actual.Width() || expected.Height() != actual.Height()) return "size";
+  static const char* const kChannels[] = {"blue", "green", "red"};
+  for (int y = 0; y < expected.Height(); ++y) {
+    for (int i = 0; i < expected.Width() * 3; ++i) {
+      if (expected.Row(y)[i] != actual.Row(y)[i]) {
+        return "(" + std::to_string(i / 3) + "," + std::to_string(y) + ") " + kChannels[i % 3] +
+               ": expected " + std::to_string(expected.Row(y)[i]) + ", actual " +
+               std::to_string(actual.Row(y)[i]);
+      }
+    }
+  }
+  return "";
+}
+
+// Sampling the pane straight from the photo gives the bytes of the block copy, for frames of
+// every pane of every layout, inside, across and beyond the photo's edges, at scales both ways.
+TEST(CopyRegionScaled, SamplesTheSameBytesAsCopyingTheBlock) {
+  const Bitmap photo = PositionPhoto(331, 219);
+  RegionTable table;
+  InitRegionTable(table);
+  std::mt19937 random(20240611);
+  std::uniform_int_distribution<int> left(-150, 620), top(-150, 470), width(1, 400);
+  NoProgress progress;
+  for (const int viewWidth : {602, 97}) {
+    const double s = TrimScale(photo.Width(), viewWidth);
+    for (int slot = 1; slot <= 18; ++slot) {
+      const Region& pane = table[slot];
+      for (int trial = 0; trial < 8; ++trial) {
+        const int w = width(random);
+        const int h = std::max(1, w * RegionHeight(pane) / RegionWidth(pane) + trial % 3 - 1);
+        const Region framed = FramedRectangle({left(random), top(random), w, h});
+        ScratchImageView expected(600, 450), actual(600, 450);
+        expected.Picture().Fill(clSilver);
+        actual.Picture().Fill(clSilver);
+        expected.SetControlSize(RegionWidth(pane), RegionHeight(pane));
+        actual.SetControlSize(RegionWidth(pane), RegionHeight(pane));
+        BlockCopyThenStretch(photo, expected, framed, s);
+        CopyRegionScaled(photo, actual, framed.left, framed.top, framed.right, framed.bottom, s,
+                         progress);
+        ASSERT_EQ(FirstDifference(expected.Picture(), actual.Picture()), "")
+            << "slot " << slot << ", view width " << viewWidth << ", frame (" << framed.left << ","
+            << framed.top << ")-(" << framed.right << "," << framed.bottom << ")";
+      }
+    }
+  }
+}
 
 class TrimIntoOutputTest : public ::testing::Test {
  protected:

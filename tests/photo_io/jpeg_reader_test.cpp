@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "imaging/error.h"
 #include "tests/photo_io/test_support.h"
@@ -293,18 +294,99 @@ TEST(DamagedPhoto, EndlessScansAreRefused) {
   EXPECT_THROW(DecodeJpeg(WithRepeatedLastScan(good, kMaxJpegScans)), Error);
 }
 
-// Arithmetic coding has no floor on bits per block, so a tiny progressive file can claim a
-// photo whose coefficient store alone would take gigabytes: refused by the memory budget.
-TEST(DamagedPhoto, ProgressiveClaimBeyondTheMemoryBudgetIsRefused) {
-  if (!testing::HaveProgram("cjpeg")) GTEST_SKIP() << "cjpeg is not installed";
-  TempFolder folder;
-  testing::WritePpm(testing::GradientPicture(64, 48), folder.Path("small.ppm"));
-  const std::string command = "cjpeg -arithmetic -progressive -sample 1x1 -outfile '" +
-                              folder.Path("small.jpg") + "' '" + folder.Path("small.ppm") + "'";
-  ASSERT_EQ(std::system(command.c_str()), 0);
+// The number of scans in a JPEG file (0xFF 0xDA never occurs inside coded data).
+int ScanCount(const std::vector<std::uint8_t>& jpeg) {
+  int scans = 0;
+  for (std::size_t i = 0; i + 1 < jpeg.size(); ++i) scans += jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA;
+  return scans;
+}
+
+// A hostile file: a small picture coded by the library, then given a huge claimed size, more
+// scans and padding after its end marker.
+struct HostileRow {
+  const char* label;
+  bool arithmetic;
+  bool progressive;
+  bool grey;  // a greyscale photo's coefficients fit the library's own memory budget
+  int claimedSide;
+  int scans;             // the total after repeating the last scan; 0 keeps the file's own
+  std::size_t padBytes;  // zeros after the end-of-image marker, or before it
+  bool padInsideTheLastScan = false;
+};
+
+std::ostream& operator<<(std::ostream& out, const HostileRow& row) { return out << row.label; }
+
+std::vector<std::uint8_t> BuildHostile(const HostileRow& row) {
+  std::vector<std::uint8_t> jpeg =
+      testing::EncodeWithLibrary(testing::GradientPicture(64, 48), row.arithmetic, row.progressive);
+  if (row.scans > 0) jpeg = WithRepeatedLastScan(jpeg, row.scans - ScanCount(jpeg));
+  jpeg = WithClaimedSize(jpeg, row.claimedSide, row.claimedSide);
+  const auto at = row.padInsideTheLastScan ? jpeg.end() - 2 : jpeg.end();
+  jpeg.insert(at, row.padBytes, 0);
+  return jpeg;
+}
+
+class HostileFileTest : public ::testing::TestWithParam<HostileRow> {};
+
+// A few kilobytes that claim a huge photo are refused when opened, before the library allocates
+// or decodes anything: the claim is weighed against the bytes that could code it.
+TEST_P(HostileFileTest, IsRefusedAtOpen) {
+  const HostileRow& row = GetParam();
+  const std::vector<std::uint8_t> jpeg = BuildHostile(row);
+  if (row.scans > 0) {
+    ASSERT_EQ(ScanCount(jpeg), row.scans);
+  }
   JpegDecoder decoder;
-  decoder.OpenMemory(WithClaimedSize(FileBytes(folder.Path("small.jpg")), 20000, 20000));
-  EXPECT_THROW(decoder.Decode(), Error);
+  EXPECT_THROW(decoder.OpenMemory(jpeg), Error)
+      << jpeg.size() << " bytes claiming " << row.claimedSide << "x" << row.claimedSide;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DamagedPhoto, HostileFileTest,
+    ::testing::Values(
+        HostileRow{"ArithmeticOneScan", true, false, false, 20000, 0, 0},
+        HostileRow{"Arithmetic255Scans", true, true, true, 20000, 255, 0},
+        HostileRow{"Arithmetic257Scans", true, true, true, 20000, 257, 0},
+        HostileRow{"ArithmeticProgressive16000", true, true, true, 16000, 0, 0},
+        // 255 scans of 20000x20000 need 6.25 million bits of first-scan DC codes; the 800 KB of
+        // zeros after the end marker would cover them if the whole file counted.
+        HostileRow{"HuffmanPaddedAfterTheEnd", false, true, true, 20000, 255, 800'000},
+        // Within the memory floor and coding every block, but its 255 scans ask for 25 million
+        // block decodes from 24 KB.
+        HostileRow{"Huffman255ScansOfAFloorSizedPhoto", false, true, false, 2500, 255, 20'000,
+                   true}),
+    [](const ::testing::TestParamInfo<HostileRow>& info) { return info.param.label; });
+
+// The real photos these rates must never refuse: the most compressible a camera writes (a black
+// frame, standard tables, 2x2 chroma) at 24 megapixels, plain and progressive, and a progressive
+// photo with twice the usual scans.
+TEST(DamagedPhoto, CompressibleRealPhotosStillOpen) {
+  const Bitmap black = Bitmap::Filled(6000, 4000, clBlack);
+  for (const bool progressive : {false, true}) {
+    const std::vector<std::uint8_t> jpeg = testing::EncodeWithLibrary(black, false, progressive);
+    JpegDecoder decoder;
+    EXPECT_NO_THROW(decoder.OpenMemory(jpeg))
+        << (progressive ? "progressive " : "baseline ") << jpeg.size() << " bytes";
+  }
+  const std::vector<std::uint8_t> scans = WithRepeatedLastScan(
+      testing::EncodeWithLibrary(testing::GradientPicture(3000, 2000), false, true), 10);
+  JpegDecoder decoder;
+  EXPECT_NO_THROW(decoder.OpenMemory(scans)) << scans.size() << " bytes";
+}
+
+// A gigabyte that does not start as a JPEG is refused on its first bytes, not read whole.
+TEST(DamagedPhoto, LargeFileOfZerosIsRefusedOnItsFirstBytes) {
+  TempFolder folder;
+  const std::string path = folder.Path("zeros.jpg");
+  testing::WriteBytes(path, {});
+  std::filesystem::resize_file(path, kMaxJpegFileBytes);  // sparse: no disk is used
+  JpegDecoder decoder;
+  try {
+    decoder.Open(path);
+    FAIL() << "a file of zeros opened";
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(), "JPEG ファイルではありません");
+  }
 }
 
 TEST(DamagedPhoto, FileCutInsideTheHeaderIsRefused) {

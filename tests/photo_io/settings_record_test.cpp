@@ -1,8 +1,8 @@
 #include "photo_io/settings_record.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <filesystem>
@@ -186,6 +186,42 @@ TEST_F(SettingsRecordFile, FailedWriteKeepsTheOldFileWhole) {
   EXPECT_EQ(names, std::vector<std::string>{kSettingsFileName});
 }
 
+// A record that is a named pipe would block start-up and every preset operation for ever.
+TEST_F(SettingsRecordFile, APipeIsRefusedAtOnceAndLeavesTheRecord) {
+  ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0);
+  SettingsRecord record;
+  record.SetSaveFolder("/kept/");
+  const SettingsRecord::Image before = record.Bytes();
+  EXPECT_THROW(ReadSettingsRecordFile(path_, record), Error);
+  EXPECT_EQ(record.Bytes(), before);
+}
+
+mode_t ModeOf(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0;
+}
+
+// The record keeps the mode the user gave it; one made read-only (to freeze the recorded logo
+// places) is not replaced, even for a user the system would let write it.
+TEST_F(SettingsRecordFile, KeepsItsModeAndARecordMadeReadOnlyIsNotReplaced) {
+  for (const mode_t mode : {mode_t{0640}, mode_t{0604}, mode_t{0444}, mode_t{0400}}) {
+    const std::vector<std::uint8_t> old_file = PutFile(736);
+    ASSERT_EQ(::chmod(path_.c_str(), mode), 0);
+    SettingsRecord record;
+    record.SetPhotoFolder("/new/");
+    const bool writable = (mode & 0200) != 0;
+    if (writable) {
+      EXPECT_NO_THROW(WriteSettingsRecordFile(path_, record)) << std::oct << mode;
+      EXPECT_EQ(FileBytes(path_)[88], 5) << std::oct << mode;
+    } else {
+      EXPECT_THROW(WriteSettingsRecordFile(path_, record), Error) << std::oct << mode;
+      EXPECT_EQ(FileBytes(path_), old_file) << std::oct << mode;
+    }
+    EXPECT_EQ(ModeOf(path_), mode) << "expected mode " << std::oct << mode;
+    ::chmod(path_.c_str(), 0600);
+  }
+}
+
 TEST(AtomicFile, ReplacesContentAndLeavesNoTemporaryFile) {
   TempFolder folder;
   const std::string path = folder.Path("out.bin");
@@ -222,7 +258,9 @@ TEST(AtomicFile, ReadWholeFileRefusesWhatIsNotAPlainFile) {
   const std::string fifo = folder.Path("photo.jpg");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_THROW(ReadWholeFile(fifo), Error);
+  EXPECT_THROW(ReadFileStart(fifo, 736), Error);
   EXPECT_THROW(ReadWholeFile("/dev/zero"), Error);
+  EXPECT_THROW(ReadFileStart("/dev/zero", 736), Error);
 }
 
 }  // namespace

@@ -63,6 +63,14 @@ INSTANTIATE_TEST_SUITE_P(
         NameRow{"TrailingSeparator", "C:\\x.y\\", "C:\\x.y\\.jpg"}),
     RowLabel);
 
+// In UTF-8 a byte of a multi-byte character can look like a Shift-JIS lead byte ("写" is E5 86
+// 99, and 0x99 would swallow the dot after it), so UTF-8 names are walked byte by byte.
+TEST(ForceJpgExtension, Utf8NamesKeepTheSameRule) {
+  EXPECT_EQ(ForceJpgExtension("/u/写.png", NameEncoding::kUtf8), "/u/写.jpg");
+  EXPECT_EQ(ForceJpgExtension("/u/写.d/😀", NameEncoding::kUtf8), "/u/写.d/😀.jpg");
+  EXPECT_EQ(ForceJpgExtension("😀.JPG", NameEncoding::kUtf8), "😀.jpg");
+}
+
 TEST(CutToFolderCapacity, CountsBytesAndMaySplitACharacter) {
   EXPECT_EQ(CutToFolderCapacity(std::string(127, 'a')), std::string(127, 'a'));
   EXPECT_EQ(CutToFolderCapacity(std::string(200, 'a')), std::string(128, 'a'));

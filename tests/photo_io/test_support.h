@@ -32,7 +32,9 @@ std::string TestPhoto(const std::string& name);
 std::vector<std::uint8_t> FileBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
-// Whether a command-line program is on the PATH.
+// Whether a command-line program is on the PATH. When it is not and the CI environment variable
+// is set, also records a failure naming it: in CI a missing reference tool must not pass as a
+// skipped test.
 bool HaveProgram(const std::string& name);
 
 // The reference decoder's picture of `jpeg`, read back from the PPM or PGM it writes (a grey
@@ -51,5 +53,11 @@ void WritePpm(const Bitmap& bitmap, const std::string& path);
 // A smooth test picture whose channels run in different directions (blue along x, green along
 // y, red along the diagonal), so swapped channels or axes show.
 Bitmap GradientPicture(int width, int height);
+
+// `picture` coded by the library with its default settings at quality 90, arithmetic- rather
+// than Huffman-coded, progressive (the library's standard scans) and greyscale when asked. For
+// building unusual files in tests; aborts the test program on a library error.
+std::vector<std::uint8_t> EncodeWithLibrary(const Bitmap& picture, bool arithmetic,
+                                            bool progressive, bool grey = false);
 
 }  // namespace rumora::testing

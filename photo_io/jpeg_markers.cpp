@@ -1,0 +1,64 @@
+#include "photo_io/jpeg_markers.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace rumora {
+namespace {
+
+constexpr std::uint8_t kStartOfImage = 0xD8, kEndOfImage = 0xD9, kStartOfScan = 0xDA;
+
+bool IsRestart(std::uint8_t code) { return code >= 0xD0 && code <= 0xD7; }
+// Markers that stand alone, without a length.
+bool IsStandalone(std::uint8_t code) {
+  return code == 0x01 || code == kStartOfImage || IsRestart(code);
+}
+
+// The position of the next marker's 0xFF at or after `at` in coded data; bytes.size() if none.
+std::size_t SkipCodedData(std::span<const std::uint8_t> bytes, std::size_t at) {
+  for (; at + 1 < bytes.size(); ++at) {
+    if (bytes[at] != 0xFF) continue;
+    const std::uint8_t next = bytes[at + 1];
+    if (next != 0x00 && !IsRestart(next)) return at;
+  }
+  return bytes.size();
+}
+
+}  // namespace
+
+JpegMarkerWalk WalkJpegMarkers(std::span<const std::uint8_t> bytes, int maxScans) {
+  JpegMarkerWalk walk{bytes.size(), {}};
+  if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != kStartOfImage) return walk;
+  std::size_t at = 2;
+  while (at < bytes.size()) {
+    // Anything between segments up to the next 0xFF is skipped, as the library does.
+    while (at < bytes.size() && bytes[at] != 0xFF) ++at;
+    while (at < bytes.size() && bytes[at] == 0xFF) ++at;  // fill bytes
+    if (at >= bytes.size()) break;
+    const std::uint8_t code = bytes[at++];
+    if (code == kEndOfImage) {
+      walk.codedBytes = at;
+      break;
+    }
+    if (IsStandalone(code)) continue;
+    if (at + 2 > bytes.size()) break;
+    const std::size_t length = std::size_t{bytes[at]} << 8 | bytes[at + 1];
+    if (length < 2) break;
+    const std::size_t body = at + 2;
+    at = std::min(bytes.size(), at + length);
+    if (code != kStartOfScan) continue;
+    if (body < at) {
+      const std::size_t count = bytes[body];
+      std::vector<std::uint8_t> ids;
+      for (std::size_t i = 0; i < count && body + 1 + 2 * i < at; ++i) {
+        ids.push_back(bytes[body + 1 + 2 * i]);
+      }
+      walk.scans.push_back(std::move(ids));
+    }
+    if (walk.scans.size() > static_cast<std::size_t>(maxScans)) break;
+    at = SkipCodedData(bytes, at);
+  }
+  return walk;
+}
+
+}  // namespace rumora

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace rumora {
+
+// What a JPEG file's markers show before anything is decoded: how many of its bytes the decoder
+// will read, and which components each scan codes.
+struct JpegMarkerWalk {
+  // Bytes up to and including the end-of-image marker, or all of them when it is missing:
+  // whatever follows the end marker is never decoded, so it vouches for nothing.
+  std::size_t codedBytes = 0;
+  // The component identifiers of each scan, in file order, at most `maxScans` + 1 of them.
+  std::vector<std::vector<std::uint8_t>> scans;
+};
+
+// Walks the markers from the start-of-image marker on: a segment's length skips its body, the
+// coded data after a scan header runs to the next marker (0xFF followed by neither 0x00 nor a
+// restart code). Stops at the end-of-image marker, at the end of `bytes`, at a damaged segment
+// length, or after `maxScans` + 1 scans; never reads outside `bytes`. Cannot fail.
+JpegMarkerWalk WalkJpegMarkers(std::span<const std::uint8_t> bytes, int maxScans);
+
+}  // namespace rumora
