@@ -122,7 +122,7 @@ class AdjustWindowTest : public QObject {
     const QString path = QStringLiteral(RUMORA_TEST_DATA "/jpeg/testorig.jpg");
     OpenPhoto(w, path);
     const Bitmap opened = DecodeFile(path);
-    QCOMPARE(FirstDifference(f.WorkingBitmap, opened), -1L);
+    QCOMPARE(Difference(f.WorkingBitmap, opened), QString());
     const Bitmap pictureBefore = f.Image2->Picture();
     const Bitmap outputBefore = f.Image1->Picture();
     const QRect frameBefore = f.SelShape1->geometry();
@@ -135,11 +135,10 @@ class AdjustWindowTest : public QObject {
     QCOMPARE(f.ProgressBar1->maximum(), opened.Width());
     QCOMPARE(f.ProgressBar1->value(), 0);
     QCOMPARE(bar, StepValues(opened.Width()));
-    QCOMPARE(
-        FirstDifference(f.Image2->Picture(),
+    QCOMPARE(Difference(f.Image2->Picture(),
                         ExpectedInputPicture(f.WorkingBitmap, f.Image2->size(), pictureBefore)),
-        -1L);
-    QCOMPARE(FirstDifference(f.Image1->Picture(), outputBefore), -1L);
+             QString());
+    QCOMPARE(Difference(f.Image1->Picture(), outputBefore), QString());
     QCOMPARE(f.SelShape1->geometry(), frameBefore);
     QVERIFY(w.platform.messages.empty());
   }
@@ -187,21 +186,21 @@ class AdjustWindowTest : public QObject {
     const QList<int> bar = BarValuesDuring(f, [&] { Click(clockwise ? f.BitBtn7 : f.BitBtn8); });
 
     QCOMPARE(&f.WorkingBitmap, identity);
-    QCOMPARE(FirstDifference(f.WorkingBitmap, expected), -1L);
+    QCOMPARE(Difference(f.WorkingBitmap, expected), QString());
     QCOMPARE(f.Panel2->size(), panel);
     QCOMPARE(f.Image2->size(), panel);
-    QCOMPARE(FirstDifference(f.Image2->Picture(),
-                             ExpectedInputPicture(f.WorkingBitmap, panel, pictureBefore)),
-             -1L);
+    QCOMPARE(Difference(f.Image2->Picture(),
+                        ExpectedInputPicture(f.WorkingBitmap, panel, pictureBefore)),
+             QString());
     QCOMPARE(bar, StepValues(photo.width()));
     QCOMPARE(f.ProgressBar1->maximum(), photo.width());
     QCOMPARE(f.SelShape1->geometry(), frameBefore);
     QCOMPARE(f.FreeRotationDone, 1);
-    QCOMPARE(FirstDifference(f.Image1->Picture(), outputBefore), -1L);
+    QCOMPARE(Difference(f.Image1->Picture(), outputBefore), QString());
 
     // Back the other way, and the photo and panel are as opened.
     Click(clockwise ? f.BitBtn8 : f.BitBtn7);
-    QCOMPARE(FirstDifference(f.WorkingBitmap, DecodeFile(w.PathOf("p.jpg"))), -1L);
+    QCOMPARE(Difference(f.WorkingBitmap, DecodeFile(w.PathOf("p.jpg"))), QString());
     const PanelSize opened = InputPanelSize(photo.width(), photo.height());
     QCOMPARE(f.Panel2->size(), QSize(opened.width, opened.height));
     QVERIFY(w.platform.messages.empty());
@@ -218,7 +217,7 @@ class AdjustWindowTest : public QObject {
       QCOMPARE(f.ProgressBar1->maximum(), 100);
       QVERIFY(f.WorkingBitmap.Empty());
       QCOMPARE(f.Panel2->size(), panelBefore);
-      QCOMPARE(FirstDifference(f.Image2->Picture(), pictureBefore), -1L);
+      QCOMPARE(Difference(f.Image2->Picture(), pictureBefore), QString());
     }
     QVERIFY(w.platform.messages.empty());
   }
@@ -264,7 +263,7 @@ class AdjustWindowTest : public QObject {
     QCOMPARE(w.platform.openCalls.size(), openCallsBefore);
     QVERIFY(w.platform.saveCalls.empty());
     QCOMPARE(f.Layout.LayoutKind, layoutBefore);
-    QCOMPARE(FirstDifference(f.Image1->Picture(), outputBefore), -1L);
+    QCOMPARE(Difference(f.Image1->Picture(), outputBefore), QString());
     QVERIFY(w.platform.messages.empty());
 
     f.show();

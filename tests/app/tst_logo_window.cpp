@@ -81,16 +81,7 @@ struct LogoWindow : WindowFixture {
 
 Bitmap Preset(int n) { return LogoFile(kPresetSource + QStringLiteral("logo%1.bmp").arg(n)); }
 
-#define COMPARE_PICTURES(actual, expected)                                                     \
-  do {                                                                                         \
-    const long at = FirstDifference(actual, expected);                                         \
-    QVERIFY2(at < 0, qPrintable(QStringLiteral("pictures differ at pixel %1 (%2x%3 vs %4x%5)") \
-                                    .arg(at)                                                   \
-                                    .arg((actual).Width())                                     \
-                                    .arg((actual).Height())                                    \
-                                    .arg((expected).Width())                                   \
-                                    .arg((expected).Height())));                               \
-  } while (false)
+#define COMPARE_PICTURES(actual, expected) QCOMPARE(Difference(actual, expected), QString())
 
 // Writes to files fail while it lives (the file size limit is 0): a settings file that is
 // readable but cannot be replaced, also for a test run as root.

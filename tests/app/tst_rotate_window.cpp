@@ -75,13 +75,13 @@ class RotateWindowTest : public QObject {
     RotateBitmap(expected, clWhite, 10);
 
     QVERIFY2(w.platform.messages.empty(), qPrintable(Message(w.platform)));
-    QCOMPARE(FirstDifference(f.WorkingBitmap, expected), -1L);
+    QCOMPARE(Difference(f.WorkingBitmap, expected), QString());
     const PanelSize panel = InputPanelSize(expected.Width(), expected.Height());
     QCOMPARE(f.Panel2->size(), QSize(panel.width, panel.height));
     ScratchImageView view(panel.width, panel.height);
     view.AssignPicture(Bitmap::Filled(600, 600, RGB(87, 88, 93)));
     StretchToView(expected, view);
-    QCOMPARE(FirstDifference(f.Image2->Picture(), view.Picture()), -1L);
+    QCOMPARE(Difference(f.Image2->Picture(), view.Picture()), QString());
     QVERIFY(f.Panel2->isVisible());
     QVERIFY(!f.CheckBox4->isChecked());
     QVERIFY(f.SelShape1->isVisible());
@@ -113,7 +113,7 @@ class RotateWindowTest : public QObject {
     QCOMPARE(w.platform.messages[0].caption, QStringLiteral("警告"));
     QCOMPARE(w.platform.messages[0].text,
              QStringLiteral("再回転すると画像劣化の為、画像再読み取りしてください"));
-    QCOMPARE(FirstDifference(f.WorkingBitmap, once), -1L);
+    QCOMPARE(Difference(f.WorkingBitmap, once), QString());
     QCOMPARE(f.Edit1->text(), QStringLiteral("-3"));
 
     Click(f.BitBtn2);  // the dialog is cancelled: one more rotation is allowed
@@ -122,7 +122,7 @@ class RotateWindowTest : public QObject {
     QCOMPARE(w.platform.messages.size(), size_t{1});
     Bitmap expected = once;
     RotateBitmap(expected, clWhite, -3);
-    QCOMPARE(FirstDifference(f.WorkingBitmap, expected), -1L);
+    QCOMPARE(Difference(f.WorkingBitmap, expected), QString());
     QCOMPARE(f.FreeRotationDone, 1);
   }
 
@@ -157,8 +157,8 @@ class RotateWindowTest : public QObject {
     } else {
       QVERIFY2(w.platform.messages.empty(), qPrintable(Message(w.platform)));
     }
-    QCOMPARE(FirstDifference(f.WorkingBitmap, photo), -1L);
-    QCOMPARE(FirstDifference(f.Image2->Picture(), picture), -1L);
+    QCOMPARE(Difference(f.WorkingBitmap, photo), QString());
+    QCOMPARE(Difference(f.Image2->Picture(), picture), QString());
     QCOMPARE(f.FreeRotationDone, 0);
     f.Edit1->setText("10");  // the flag was left alone: a rotation still works
     Click(f.BitBtn11);
@@ -175,7 +175,7 @@ class RotateWindowTest : public QObject {
     f.Edit1->setText("1,5");
     Click(f.BitBtn11);
     QVERIFY2(w.platform.messages.empty(), qPrintable(Message(w.platform)));
-    QCOMPARE(FirstDifference(f.WorkingBitmap, expected), -1L);
+    QCOMPARE(Difference(f.WorkingBitmap, expected), QString());
   }
 
   void aResultTooLargeToHoldIsReportedAndChangesNothing() {
@@ -193,7 +193,7 @@ class RotateWindowTest : public QObject {
     QCOMPARE(f.WorkingBitmap.Width(), 1);
     QCOMPARE(f.WorkingBitmap.Height(), 50000);
     QCOMPARE(f.Panel2->size(), panel);
-    QCOMPARE(FirstDifference(f.Image2->Picture(), picture), -1L);
+    QCOMPARE(Difference(f.Image2->Picture(), picture), QString());
     QCOMPARE(f.FreeRotationDone, 0);
   }
 
@@ -223,8 +223,8 @@ class RotateWindowTest : public QObject {
     Drag(f, from, {halfway, to}, to + QPoint(9, -7));
     QCOMPARE(f.Edit1->text(), angle);
     QVERIFY2(w.platform.messages.empty(), qPrintable(Message(w.platform)));
-    QCOMPARE(FirstDifference(f.Image2->Picture(), WithLine(before, from, to, PenMode::pmCopy)),
-             -1L);
+    QCOMPARE(Difference(f.Image2->Picture(), WithLine(before, from, to, PenMode::pmCopy)),
+             QString());
     const Region line = f.Regions[RegionTable::kAngleLineSlot];
     QCOMPARE(QPoint(line.left, line.top), from);
     QCOMPARE(QPoint(line.right, line.bottom), to);
@@ -241,11 +241,11 @@ class RotateWindowTest : public QObject {
     QTest::mousePress(f.Image2, Qt::LeftButton, {}, from);
     for (const QPoint to : {QPoint(300, 100), QPoint(120, 400), QPoint(500, 420)}) {
       QTest::mouseMove(f.Image2, to);
-      QCOMPARE(FirstDifference(f.Image2->Picture(), WithLine(before, from, to, PenMode::pmNotXor)),
-               -1L);
+      QCOMPARE(Difference(f.Image2->Picture(), WithLine(before, from, to, PenMode::pmNotXor)),
+               QString());
     }
     QTest::mouseRelease(f.Image2, Qt::LeftButton, {}, QPoint(500, 420));
-    QCOMPARE(FirstDifference(f.WorkingBitmap, photo), -1L);  // the photo is never drawn on
+    QCOMPARE(Difference(f.WorkingBitmap, photo), QString());  // the photo is never drawn on
   }
 
   void onlyTheLeftButtonDragsAndOnlyLineModeDraws() {
@@ -258,14 +258,14 @@ class RotateWindowTest : public QObject {
     QCOMPARE(f.Image2->GetCanvas().pen.width, 3);
     QCOMPARE(f.Image2->GetCanvas().pen.colour, clRed);
     QCOMPARE(f.Edit1->text(), QStringLiteral("10"));
-    QCOMPARE(FirstDifference(f.Image2->Picture(), before), -1L);
+    QCOMPARE(Difference(f.Image2->Picture(), before), QString());
 
     // In line mode a right-button drag leaves the end at the press point: no line, no angle.
     QTest::mouseClick(f.CheckBox4, Qt::LeftButton);
     Drag(f, QPoint(40, 50), {QPoint(200, 100)}, QPoint(200, 100), Qt::RightButton);
     QCOMPARE(f.Regions[RegionTable::kAngleLineSlot], (Region{40, 50, 40, 50}));
     QCOMPARE(f.Edit1->text(), QStringLiteral("10"));
-    QCOMPARE(FirstDifference(f.Image2->Picture(), before), -1L);
+    QCOMPARE(Difference(f.Image2->Picture(), before), QString());
     QVERIFY2(w.platform.messages.empty(), qPrintable(Message(w.platform)));
   }
 
@@ -279,7 +279,7 @@ class RotateWindowTest : public QObject {
     Drag(f, QPoint(50, 300), {QPoint(500, 200)}, QPoint(500, 200));
     const Bitmap both = WithLine(WithLine(before, QPoint(20, 30), QPoint(300, 60), PenMode::pmCopy),
                                  QPoint(50, 300), QPoint(500, 200), PenMode::pmCopy);
-    QCOMPARE(FirstDifference(f.Image2->Picture(), both), -1L);
+    QCOMPARE(Difference(f.Image2->Picture(), both), QString());
     QCOMPARE(f.Edit1->text(), QStringLiteral("12.5"));
 
     f.Edit1->setText("90");  // rotating redraws the view: the marks are gone
