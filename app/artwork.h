@@ -7,8 +7,8 @@
 // Every function returns a new QImage in Format_ARGB32_Premultiplied; areas outside the drawn
 // shapes are fully transparent unless stated otherwise. None of them can fail.
 
-#include <QIcon>
 #include <QColor>
+#include <QIcon>
 #include <QImage>
 #include <QSize>
 

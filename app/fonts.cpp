@@ -7,8 +7,10 @@
 namespace rumora {
 
 void InstallFontSubstitutions() {
-  QFont::insertSubstitutions(QString::fromUtf8(kGothicFace), QStringList{"IPAPGothic", "IPAGothic"});
-  QFont::insertSubstitutions(QString::fromUtf8(kMinchoFace), QStringList{"IPAPMincho", "IPAMincho"});
+  QFont::insertSubstitutions(QString::fromUtf8(kGothicFace),
+                             QStringList{"IPAPGothic", "IPAGothic"});
+  QFont::insertSubstitutions(QString::fromUtf8(kMinchoFace),
+                             QStringList{"IPAPMincho", "IPAMincho"});
 }
 
 QFont LayoutFont(const char* face, int pixelHeight, bool bold) {

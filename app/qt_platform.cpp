@@ -1,7 +1,6 @@
 #include "app/qt_platform.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QDir>
@@ -11,6 +10,7 @@
 #include <QPushButton>
 #include <QStringList>
 #include <QUrl>
+#include <algorithm>
 
 namespace rumora {
 namespace {

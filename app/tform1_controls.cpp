@@ -176,8 +176,8 @@ void TForm1::CreateOperationGroup() {
                        "入力写真のコントラストを強調する");
   BitBtn4 = MakeButton(g, {40, 211, 89, 30}, "　明るく", ButtonIconKind::OrangeSun,
                        "入力写真を明るくする");
-  BitBtn6 = MakeButton(g, {40, 243, 89, 30}, "　  暗く", ButtonIconKind::PurpleSun,
-                       "入力写真を暗くする");
+  BitBtn6 =
+      MakeButton(g, {40, 243, 89, 30}, "　  暗く", ButtonIconKind::PurpleSun, "入力写真を暗くする");
   BitBtn3 = MakeButton(g, {8, 280, 121, 30}, "　トリミング", ButtonIconKind::OverlappingSquares,
                        "画面上の枠でかこまれた部分を出力写真に貼り付ける");
   BitBtn1 = MakeButton(g, {8, 312, 121, 30}, "写真を保存", ButtonIconKind::FloppyDisk,

@@ -28,10 +28,10 @@ void TForm1::BitBtn3Click() {
   {
     // The output is not repainted while its pixels are being written.
     HiddenWhileWriting hidden(Image1);
-    TrimIntoOutput(WorkingBitmap, Image2->width(), SelShape1->Frame().Bounds(), Layout, Regions,
-                   *Image1, Img1,
-                   [this](int width, int height) { Img1.SetControlSize(width, height); },
-                   CheckBox3->isChecked(), *progress_);
+    TrimIntoOutput(
+        WorkingBitmap, Image2->width(), SelShape1->Frame().Bounds(), Layout, Regions, *Image1, Img1,
+        [this](int width, int height) { Img1.SetControlSize(width, height); },
+        CheckBox3->isChecked(), *progress_);
   }
   ViewToShow = 0;
   UpdateViews();

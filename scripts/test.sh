@@ -7,6 +7,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 export QT_QPA_PLATFORM=offscreen
 
 "$root/scripts/setup.sh" "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRUMORA_WERROR=ON
+"$root/scripts/check_format.sh"
 ctest --test-dir "$root/build" --output-on-failure
 
 "$root/scripts/setup.sh" "$root/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DRUMORA_SANITIZE=ON \

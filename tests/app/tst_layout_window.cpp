@@ -68,7 +68,7 @@ class LayoutWindowTest : public QObject {
     QCOMPARE(thumb.Pixel(5, 50), clSilver);
     QCOMPARE(thumb.Pixel(70, 5), clSilver);
     QCOMPARE(thumb.Pixel(70, 50), clSilver);
-    QCOMPARE(thumb.Pixel(60, 20), clBlack);  // the border between the columns
+    QCOMPARE(thumb.Pixel(60, 20), clBlack);             // the border between the columns
     QTest::mouseClick(f.SpeedButton2, Qt::LeftButton);  // bottom left
     QCOMPARE(thumb.Pixel(5, 5), clSilver);
     QCOMPARE(thumb.Pixel(5, 50), clWhite);
@@ -90,7 +90,7 @@ class LayoutWindowTest : public QObject {
     TSelShape* frame = f.SelShape1;
     for (int i = 0; i < 7; ++i) QTest::mouseClick(f.SpeedButton1, Qt::LeftButton);
     QCOMPARE(FrameOf(frame), QRect(0, 0, 419, 314));  // back in layout 0, on its one pane
-    QTest::mouseMove(frame, QPoint(417, 150));  // hover: right band
+    QTest::mouseMove(frame, QPoint(417, 150));        // hover: right band
     QCOMPARE(frame->cursor().shape(), Qt::SizeHorCursor);
     QTest::mousePress(frame, Qt::LeftButton, {}, QPoint(417, 150));
     QTest::mouseMove(frame, QPoint(397, 150));  // width 419 -> 399; height still 314

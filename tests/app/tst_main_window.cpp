@@ -133,8 +133,7 @@ class MainWindowTest : public QObject {
   void opensTheHelpPageBesideTheExecutable() {
     WindowFixture w;
     Click(w.form->Image10);
-    QCOMPARE(w.platform.shellOpened,
-             QStringList{"help/frame.htm|" + w.platform.executableFolder});
+    QCOMPARE(w.platform.shellOpened, QStringList{"help/frame.htm|" + w.platform.executableFolder});
     QVERIFY(w.platform.messages.empty());
     QVERIFY(InputViewShown(*w.form));  // no help folder here: nothing else changes
     QVERIFY(w.form->SelShape1->isVisible());
@@ -191,12 +190,18 @@ class MainWindowTest : public QObject {
   void appendsAFullStopOnlyAfterCharactersThatSortAfterIt_data() {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("letter") << "Disk full" << "Disk full.";
-    QTest::newRow("full stop") << "Done." << "Done.";
-    QTest::newRow("hyphen sorts before") << "a-" << "a-";
-    QTest::newRow("slash sorts after") << "a/" << "a/.";
-    QTest::newRow("japanese") << "失敗しました。" << "失敗しました。.";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("letter") << "Disk full"
+                            << "Disk full.";
+    QTest::newRow("full stop") << "Done."
+                               << "Done.";
+    QTest::newRow("hyphen sorts before") << "a-"
+                                         << "a-";
+    QTest::newRow("slash sorts after") << "a/"
+                                       << "a/.";
+    QTest::newRow("japanese") << "失敗しました。"
+                              << "失敗しました。.";
+    QTest::newRow("empty") << ""
+                           << "";
   }
   void appendsAFullStopOnlyAfterCharactersThatSortAfterIt() {
     QFETCH(QString, message);
