@@ -8,7 +8,8 @@ namespace rumora {
 
 // While it lives, mouse button, wheel and key events aimed at `window` or any of its children
 // are dropped before they reach a widget: no button clicks, no box gets ticked, no field gets
-// text. Painting, hovering and closing still work. Used while a tone pass handles events.
+// text (also none committed by an input method, which takes the keys before any filter sees
+// them). Painting, hovering and closing still work. Used while a tone pass handles events.
 class InputBlocker final : public QObject {
  public:
   explicit InputBlocker(QWidget* window) : window_(window) { qApp->installEventFilter(this); }
@@ -28,6 +29,7 @@ class InputBlocker final : public QObject {
       case QEvent::ShortcutOverride:
       case QEvent::Shortcut:
       case QEvent::ContextMenu:
+      case QEvent::InputMethod:
         break;
       default:
         return false;

@@ -3,6 +3,8 @@
 // while a tone pass handles events.
 #include <QApplication>
 #include <QCheckBox>
+#include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -239,10 +241,15 @@ class AdjustWindowTest : public QObject {
     bool visibleAfterClose = false;
     bool handlerRan = false;
     const bool angleModeBefore = f.CheckBox4->isChecked();
+    const QString angleBefore = f.Edit1->text();
     QTimer::singleShot(0, &f, [&] {
       ranInsidePass = f.TonePassRunning();
       f.Run([&] { handlerRan = true; });
       Click(f.CheckBox4);
+      // Text an input method commits (it takes the keys before any event filter sees them).
+      QInputMethodEvent committed;
+      committed.setCommitString(QStringLiteral("45"));
+      QApplication::sendEvent(f.Edit1, &committed);
       for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
                f.BitBtn2, f.BitBtn7, f.BitBtn8, f.BitBtn3, f.BitBtn5, f.BitBtn6, f.BitBtn11,
                f.BitBtn1, f.SpeedButton1}) {
@@ -256,6 +263,7 @@ class AdjustWindowTest : public QObject {
     QVERIFY(ranInsidePass);
     QVERIFY(!handlerRan);
     QCOMPARE(f.CheckBox4->isChecked(), angleModeBefore);
+    QCOMPARE(f.Edit1->text(), angleBefore);
     QVERIFY(visibleAfterClose);
     QVERIFY(!f.isVisible());  // closed once the pass had ended
     QCOMPARE(FirstMismatch(opened, ReferenceTable(kBrighten), f.WorkingBitmap), QString());
