@@ -157,6 +157,11 @@ void TForm1::ConnectLogoHandlers() {
     edit->setText(text);
     edit->setCursorPosition(cursor);
   });
+  // Qt would otherwise turn typed text back into an item: its completion fills in the first
+  // item the text starts, and finishing the edit (Return, or the focus leaving for "開く")
+  // selects the item the text names.
+  ComboBox1->setCompleter(nullptr);
+  disconnect(ComboBox1->lineEdit(), &QLineEdit::editingFinished, ComboBox1, nullptr);
 }
 
 }  // namespace rumora

@@ -36,14 +36,16 @@ JpegMarkerWalk WalkJpegMarkers(std::span<const std::uint8_t> bytes, int maxScans
     while (at < bytes.size() && bytes[at] == 0xFF) ++at;  // fill bytes
     if (at >= bytes.size()) break;
     const std::uint8_t code = bytes[at++];
+    if (code == 0x00) continue;  // a stuffed zero is no marker: the library reads on past it
     if (code == kEndOfImage) {
       walk.codedBytes = at;
       break;
     }
     if (IsStandalone(code)) continue;
     if (at + 2 > bytes.size()) break;
-    const std::size_t length = std::size_t{bytes[at]} << 8 | bytes[at + 1];
-    if (length < 2) break;
+    // A length below 2 cannot hold itself; the library then goes on right after it.
+    const std::size_t length =
+        std::max<std::size_t>(std::size_t{bytes[at]} << 8 | bytes[at + 1], 2);
     const std::size_t body = at + 2;
     at = std::min(bytes.size(), at + length);
     if (code != kStartOfScan) continue;

@@ -17,10 +17,12 @@ struct JpegMarkerWalk {
   std::vector<std::vector<std::uint8_t>> scans;
 };
 
-// Walks the markers from the start-of-image marker on: a segment's length skips its body, the
-// coded data after a scan header runs to the next marker (0xFF followed by neither 0x00 nor a
-// restart code). Stops at the end-of-image marker, at the end of `bytes`, at a damaged segment
-// length, or after `maxScans` + 1 scans; never reads outside `bytes`. Cannot fail.
+// Walks the markers from the start-of-image marker on, as the library reads them: a segment's
+// length skips its body (a length below 2 only itself), the coded data after a scan header runs
+// to the next marker (0xFF followed by neither 0x00 nor a restart code), and between segments
+// bytes up to the next marker, stuffed zeros (0xFF 0x00) included, are passed over. Stops at the
+// end-of-image marker, at the end of `bytes`, or after `maxScans` + 1 scans; never reads outside
+// `bytes`. Cannot fail.
 JpegMarkerWalk WalkJpegMarkers(std::span<const std::uint8_t> bytes, int maxScans);
 
 }  // namespace rumora

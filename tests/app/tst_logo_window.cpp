@@ -471,15 +471,27 @@ class LogoWindowTest : public QObject {
     QCOMPARE(QDir(w.folder.path()).entryList(QDir::Files), QStringList{"rumora.dat"});
   }
 
-  // Typed text is no item: open and paste do nothing until an item is picked again.
+  // Typed text is no item, also when it names one or the edit is finished with Return (as the
+  // focus leaving for a button finishes it): open and paste do nothing until an item is picked.
+  void typedTextSelectsNoSource_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("no item's name") << "LOGO9";
+    QTest::newRow("an item's name") << "LOGO2";
+    QTest::newRow("the start of an item's name") << "LO";
+  }
   void typedTextSelectsNoSource() {
+    QFETCH(QString, typed);
     LogoWindow w;
     w.Select(1);
+    w.f().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.f()));
+    w.f().ComboBox1->lineEdit()->setFocus();  // typing as a user does, completion included
     w.f().ComboBox1->lineEdit()->selectAll();
-    QTest::keyClicks(w.f().ComboBox1->lineEdit(), "LOGO9");
+    QTest::keyClicks(w.f().ComboBox1->lineEdit(), typed);
+    QTest::keyClick(w.f().ComboBox1->lineEdit(), Qt::Key_Return);
     QCOMPARE(w.f().ComboBox1->currentIndex(), -1);
     QCOMPARE(w.f().ComboBox1->count(), 4);
-    QCOMPARE(w.f().ComboBox1->currentText(), QStringLiteral("LOGO9"));
+    QCOMPARE(w.f().ComboBox1->currentText(), typed);
     const Bitmap before = w.Output();
     Click(w.f().BitBtn9);
     Click(w.f().BitBtn10);

@@ -357,6 +357,42 @@ INSTANTIATE_TEST_SUITE_P(
                    true}),
     [](const ::testing::TestParamInfo<HostileRow>& info) { return info.param.label; });
 
+// `jpeg` with `filler` just before its second scan.
+std::vector<std::uint8_t> WithBytesBeforeTheSecondScan(std::vector<std::uint8_t> jpeg,
+                                                       const std::vector<std::uint8_t>& filler) {
+  int seen = 0;
+  for (std::size_t i = 0; i + 1 < jpeg.size(); ++i) {
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA && ++seen == 2) {
+      jpeg.insert(jpeg.begin() + static_cast<std::ptrdiff_t>(i), filler.begin(), filler.end());
+      break;
+    }
+  }
+  return jpeg;
+}
+
+// Between segments the library reads on past bytes that are no marker (a stuffed zero) and past
+// a comment too short to hold its own length; the scans after them still count in the bound.
+TEST(DamagedPhoto, ScansAfterBytesTheLibrarySkipsStillCount) {
+  const std::pair<const char*, std::vector<std::uint8_t>> fillers[] = {
+      {"stuffed zero after a comment", {0xFF, 0xFE, 0x00, 0x02, 0xFF, 0x00, 0xFE, 0xFE}},
+      {"comment of length 0", {0xFF, 0xFE, 0x00, 0x00}},
+  };
+  const std::vector<std::uint8_t> good =
+      testing::EncodeWithLibrary(testing::GradientPicture(64, 48), true, true, true);
+  const Bitmap expected = DecodeJpeg(good);
+  for (const auto& [label, filler] : fillers) {
+    const std::vector<std::uint8_t> quirky = WithBytesBeforeTheSecondScan(good, filler);
+    ASSERT_EQ(quirky.size(), good.size() + filler.size()) << label;
+    EXPECT_TRUE(SamePixels(DecodeJpeg(quirky), expected)) << label;
+    // 255 scans over 5792 x 5792 ask for 134 million block decodes (2 s) from 6 KB.
+    const std::vector<std::uint8_t> hostile =
+        WithClaimedSize(WithRepeatedLastScan(quirky, 255 - ScanCount(quirky)), 5792, 5792);
+    ASSERT_EQ(ScanCount(hostile), 255) << label;
+    JpegDecoder decoder;
+    EXPECT_THROW(decoder.OpenMemory(hostile), Error) << label;
+  }
+}
+
 // The real photos these rates must never refuse: the most compressible a camera writes (a black
 // frame, standard tables, 2x2 chroma) at 24 megapixels, plain and progressive, and a progressive
 // photo with twice the usual scans.
