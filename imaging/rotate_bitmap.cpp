@@ -170,7 +170,9 @@ bool RotateBitmapWith(Bitmap& bitmap, TColor background, float angle, RotationKe
                             r.sinA,
                             {},
                             {},
-                            {}};
+                            {},
+                            bitmap.Data(),
+                            static_cast<std::int64_t>(bitmap.Stride())};
   const auto columns = static_cast<std::size_t>(r.width);
   sampler.px.resize(columns);
   sampler.pxCos.resize(columns);
