@@ -16,6 +16,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <utility>
 
 #include "imaging/parallel_rows.h"
 #include "imaging/rotate_sampler.h"
@@ -69,6 +71,61 @@ Rotation Prepare(std::int32_t width, std::int32_t height, float angle) {
   return r;
 }
 
+// The destination columns [begin, end) of one row that can sample the photo; every column
+// outside is surely background. A position is sampled only when -1 < sx < W and -1 < sy < H,
+// and sx, sy are linear in the column; the span is worked out in double and widened by two
+// source pixels and a destination pixel on each side, far more than the roundings of the
+// exact path can move a position.
+struct ColumnSpan {
+  std::size_t begin;
+  std::size_t end;
+};
+
+ColumnSpan SampledColumns(const Rotation& r, float py, std::int64_t W, std::int64_t H,
+                          std::size_t columns) {
+  constexpr double kMargin = 2;
+  double low = r.minX - 1.0;
+  double high = r.minX + static_cast<double>(columns) + 1.0;
+  // Narrows [low, high] to the px where lower < slope·px + offset < upper.
+  const auto narrow = [&](double slope, double offset, double lower, double upper) {
+    if (slope == 0) {
+      if (offset <= lower || offset >= upper) high = low - 1;
+      return;
+    }
+    double a = (lower - offset) / slope;
+    double b = (upper - offset) / slope;
+    if (a > b) std::swap(a, b);
+    low = std::max(low, a);
+    high = std::min(high, b);
+  };
+  const double cosA = r.cosA;
+  const double sinA = r.sinA;
+  narrow(cosA, double{py} * sinA, -1 - kMargin, static_cast<double>(W) + kMargin);
+  narrow(-sinA, double{py} * cosA, -1 - kMargin, static_cast<double>(H) + kMargin);
+  if (!(low <= high)) return {0, 0};
+  const double first = std::floor(low - r.minX) - 1;
+  const double last = std::ceil(high - r.minX) + 1;
+  const double count = static_cast<double>(columns);
+  const auto begin = static_cast<std::size_t>(std::clamp(first, 0.0, count));
+  const auto end = static_cast<std::size_t>(std::clamp(last + 1, 0.0, count));
+  return {begin, std::max(begin, end)};
+}
+
+// Columns [begin, end) of `row` in the background colour: one pixel, then copies of what is
+// already filled, doubling each time.
+void FillBackground(std::uint8_t* row, std::size_t begin, std::size_t end,
+                    const std::uint8_t* background) {
+  if (begin >= end) return;
+  std::uint8_t* out = row + 3 * begin;
+  const std::size_t bytes = 3 * (end - begin);
+  std::memcpy(out, background, 3);
+  for (std::size_t filled = 3; filled < bytes;) {
+    const std::size_t chunk = std::min(filled, bytes - filled);
+    std::memcpy(out + filled, out, chunk);
+    filled += chunk;
+  }
+}
+
 }  // namespace
 
 RotatedSize RotatedBitmapSize(std::int32_t width, std::int32_t height, float angle) {
@@ -113,7 +170,9 @@ bool RotateBitmapWith(Bitmap& bitmap, TColor background, float angle, RotationKe
                             r.sinA,
                             {},
                             {},
-                            {}};
+                            {},
+                            bitmap.Data(),
+                            static_cast<std::int64_t>(bitmap.Stride())};
   const auto columns = static_cast<std::size_t>(r.width);
   sampler.px.resize(columns);
   sampler.pxCos.resize(columns);
@@ -139,7 +198,13 @@ bool RotateBitmapWith(Bitmap& bitmap, TColor background, float angle, RotationKe
         const std::size_t right = std::min(columns, left + kTileColumns);
         for (std::int64_t y = top; y < bottom; ++y) {
           const auto py = static_cast<float>(static_cast<Extended>(y) + r.minY);
-          row(sampler, py, left, right, target.RowAddress(static_cast<std::int32_t>(y)));
+          std::uint8_t* line = target.RowAddress(static_cast<std::int32_t>(y));
+          const ColumnSpan span = SampledColumns(r, py, sampler.W, sampler.H, columns);
+          const std::size_t from = std::clamp(span.begin, left, right);
+          const std::size_t to = std::clamp(span.end, from, right);
+          FillBackground(line, left, from, sampler.background);
+          if (from < to) row(sampler, py, from, to, line);
+          FillBackground(line, to, right, sampler.background);
         }
       }
     }

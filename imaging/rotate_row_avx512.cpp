@@ -30,23 +30,6 @@ RUMORA_AVX512_INLINE __mmask8 Between(__m512d v, __m512d low, __m512d highExclus
   return _mm512_cmp_pd_mask(v, low, _CMP_GE_OQ) & _mm512_cmp_pd_mask(v, highExclusive, _CMP_LT_OQ);
 }
 
-// As in the AVX2 kernel: per lane, the eight bytes ending at pixel (ix + 1, iy + below)'s last
-// byte, built in registers.
-RUMORA_AVX512_INLINE __m512i NeighbourPairs(const TBmpData24& source, const std::int32_t* ixs,
-                                            const std::int32_t* iys, int below) {
-  std::int64_t word[8];
-  for (int k = 0; k < 8; ++k) {
-    std::memcpy(&word[k], source.PixelAddress(ixs[k], iys[k] + below) - 2, 8);
-  }
-  const __m128i q0 = _mm_insert_epi64(_mm_cvtsi64_si128(word[0]), word[1], 1);
-  const __m128i q1 = _mm_insert_epi64(_mm_cvtsi64_si128(word[2]), word[3], 1);
-  const __m128i q2 = _mm_insert_epi64(_mm_cvtsi64_si128(word[4]), word[5], 1);
-  const __m128i q3 = _mm_insert_epi64(_mm_cvtsi64_si128(word[6]), word[7], 1);
-  const __m256i low = _mm256_inserti128_si256(_mm256_castsi128_si256(q0), q1, 1);
-  const __m256i high = _mm256_inserti128_si256(_mm256_castsi128_si256(q2), q3, 1);
-  return _mm512_inserti64x4(_mm512_castsi256_si512(low), high, 1);
-}
-
 RUMORA_AVX512_INLINE __m512d ByteOf(__m512i words, __m512i select) {
   const __m512i byte = _mm512_shuffle_epi8(words, select);
   return _mm512_sub_pd(
@@ -86,6 +69,10 @@ RUMORA_AVX512 void RotateRowAvx512(const Sampler& s, float py, std::size_t begin
   const __m512d widthLess1 = _mm512_set1_pd(static_cast<double>(s.W - 1));
   const __m512d heightLess1 = _mm512_set1_pd(static_cast<double>(s.H - 1));
   const __m512d half = _mm512_set1_pd(0.5);
+  const __m512d three = _mm512_set1_pd(3.0);
+  const __m512d two = _mm512_set1_pd(2.0);
+  const __m512d stride = _mm512_set1_pd(static_cast<double>(s.stride));
+  const __m512i strideBytes = _mm512_set1_epi64(s.stride);
   const __m512i left[3] = {SelectByte(2), SelectByte(3), SelectByte(4)};
   const __m512i right[3] = {SelectByte(5), SelectByte(6), SelectByte(7)};
   // Per 128-bit half: B0 G0 R0 B1 G1 R1 ... from the B, G and R quarters.
@@ -121,12 +108,10 @@ RUMORA_AVX512 void RotateRowAvx512(const Sampler& s, float py, std::size_t begin
     const __m512d fx = _mm512_sub_pd(sx, ix);
     const __m512d fy = _mm512_sub_pd(sy, iy);
 
-    alignas(32) std::int32_t ixs[8];
-    alignas(32) std::int32_t iys[8];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(ixs), _mm512_cvttpd_epi32(ix));
-    _mm256_store_si256(reinterpret_cast<__m256i*>(iys), _mm512_cvttpd_epi32(iy));
-    const std::int64_t aheadX = ixs[0] + aheadDx;
-    const std::int64_t aheadY = iys[0] + aheadDy;
+    const std::int64_t aheadX =
+        static_cast<std::int64_t>(_mm_cvtsd_f64(_mm512_castpd512_pd128(ix))) + aheadDx;
+    const std::int64_t aheadY =
+        static_cast<std::int64_t>(_mm_cvtsd_f64(_mm512_castpd512_pd128(iy))) + aheadDy;
     if (aheadX >= 0 && aheadX < s.W && aheadY >= 0 && aheadY + 1 < s.H) {
       const auto column = static_cast<std::int32_t>(aheadX);
       const auto line = static_cast<std::int32_t>(aheadY);
@@ -134,8 +119,13 @@ RUMORA_AVX512 void RotateRowAvx512(const Sampler& s, float py, std::size_t begin
       _mm_prefetch(reinterpret_cast<const char*>(s.source.PixelAddress(column, line + 1)),
                    _MM_HINT_T0);
     }
-    const __m512i upper = NeighbourPairs(s.source, ixs, iys, 0);
-    const __m512i lower = NeighbourPairs(s.source, ixs, iys, 1);
+    // Byte offsets of the eight bytes before (ix + 1, iy)'s end: whole numbers far below 2^53,
+    // so the double arithmetic is exact.
+    const __m512i upperAt = _mm512_cvtpd_epi64(
+        _mm512_add_pd(_mm512_mul_pd(iy, stride), _mm512_sub_pd(_mm512_mul_pd(ix, three), two)));
+    const __m512i upper = _mm512_i64gather_epi64(upperAt, s.pixels, 1);
+    const __m512i lower =
+        _mm512_i64gather_epi64(_mm512_add_epi64(upperAt, strideBytes), s.pixels, 1);
 
     const __m512d wx = _mm512_sub_pd(one, fx);
     const __m512d wy = _mm512_sub_pd(one, fy);

@@ -76,6 +76,9 @@ struct Sampler {
   std::vector<float> px;      // x + minX, per destination column
   std::vector<double> pxCos;  // px·cos A, exact
   std::vector<double> pxSin;  // px·sin A, exact
+  // The photo's pixels, top row first, rows `stride` bytes apart (Bitmap's packed layout).
+  const std::uint8_t* pixels = nullptr;
+  std::int64_t stride = 0;
 
   bool Inside(std::int64_t i, std::int64_t j) const { return i >= 0 && i < W && j >= 0 && j < H; }
 
