@@ -14,6 +14,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "imaging/bitmap.h"
 #include "imaging/boost_contrast.h"
 #include "imaging/quarter_turn.h"
@@ -23,19 +24,6 @@ namespace rumora {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-Bitmap GeneratedPhoto(int width, int height) {
-  Bitmap photo(width, height);
-  for (int y = 0; y < height; ++y) {
-    std::uint8_t* row = photo.Row(y);
-    for (int x = 0; x < width; ++x) {
-      row[3 * x] = static_cast<std::uint8_t>(x * 7 + y);
-      row[3 * x + 1] = static_cast<std::uint8_t>(x ^ y);
-      row[3 * x + 2] = static_cast<std::uint8_t>(y * 3);
-    }
-  }
-  return photo;
-}
 
 Bitmap& Photo(int megapixels) {
   static Bitmap p24 = GeneratedPhoto(6000, 4000);

@@ -25,6 +25,7 @@
 #include <jpeglib.h>  // after <cstdio>: it uses FILE and size_t without declaring them
 // clang-format on
 
+#include "bench/bench_support.h"
 #include "imaging/bitmap.h"
 #include "imaging/image_view.h"
 #include "imaging/scratch_image_view.h"
@@ -260,15 +261,6 @@ BENCHMARK(BM_OpenAgainstTouchedDecode)
     ->Arg(48)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-
-std::int64_t StatusKilobytes(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(field, 0) == 0) return std::atoll(line.c_str() + std::string(field).size());
-  }
-  return -1;
-}
 
 // Peak memory of opening one photo, above what the process held before, in units of the
 // photo's own 24-bit size (W x H x 3). Resetting the peak needs Linux's clear_refs.

@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "imaging/bitmap.h"
 #include "imaging/rotate_bitmap.h"
 
@@ -133,15 +134,6 @@ BENCHMARK(BM_Rotate)
     ->UseManualTime()
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
-
-std::int64_t StatusKilobytes(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(field, 0) == 0) return std::atoll(line.c_str() + std::string(field).size());
-  }
-  return -1;
-}
 
 // Resetting the peak needs Linux's clear_refs.
 void BM_RotatePeakMemory(benchmark::State& state) {

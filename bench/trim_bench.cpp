@@ -10,25 +10,13 @@
 #include <cstdint>
 #include <cstring>
 
+#include "bench/bench_support.h"
 #include "imaging/bitmap.h"
 #include "imaging/scratch_image_view.h"
 #include "layout/trim.h"
 
 namespace rumora {
 namespace {
-
-Bitmap GeneratedPhoto(int width, int height) {
-  Bitmap photo(width, height);
-  for (int y = 0; y < height; ++y) {
-    std::uint8_t* row = photo.Row(y);
-    for (int x = 0; x < width; ++x) {
-      row[3 * x] = static_cast<std::uint8_t>(x * 7 + y);
-      row[3 * x + 1] = static_cast<std::uint8_t>(x ^ y);
-      row[3 * x + 2] = static_cast<std::uint8_t>(y * 3);
-    }
-  }
-  return photo;
-}
 
 const Bitmap& Photo(int megapixels) {
   static const Bitmap p24 = GeneratedPhoto(6000, 4000);
