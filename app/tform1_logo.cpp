@@ -60,6 +60,13 @@ void TForm1::TakeOutputBackup() {
   outputBackupTaken_ = true;
 }
 
+void TForm1::OpenPresetLogo(int source) {
+  LoadLogo(PresetLogoPath(source));
+  ReadSettingsRecord();
+  ViewToShow = 0;
+  UpdateViews();
+}
+
 void TForm1::OpenLogoFile() {
   try {
     if (const auto chosen = platform_.GetOpenFileName(this, QStringLiteral("*.bmp"),
@@ -85,10 +92,7 @@ void TForm1::BitBtn9Click() {
     return;
   }
   if (!LogoSource::IsPreset(source)) return;
-  LoadLogo(PresetLogoPath(source));
-  ReadSettingsRecord();
-  ViewToShow = 0;
-  UpdateViews();
+  OpenPresetLogo(source);
   const LogoSlot slot = Settings.GetLogoSlot(source);
   SelShape2->SetBounds(slot.Left, slot.Top, Image13.ControlWidth(), Image13.ControlHeight());
   SelShape2->show();
@@ -108,10 +112,7 @@ void TForm1::BitBtn10Click() {
     return;
   }
   if (!LogoSource::IsPreset(source)) return;
-  LoadLogo(PresetLogoPath(source));
-  ReadSettingsRecord();
-  ViewToShow = 0;
-  UpdateViews();
+  OpenPresetLogo(source);
   if (CheckBox2->isChecked()) {
     RecordLogoSlot(Settings, source, SelShape2->Left(), SelShape2->Top(), ScrollBar2->value());
     SizeLogoFrame();
