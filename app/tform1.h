@@ -184,12 +184,12 @@ class TForm1 final : public QWidget {
   // logo picture; the output copied into OutputBackup.
   void LoadLogo(const QString& path);
   void OpenLogoFile();
-  // The preset branch's first steps: the preset into the logo picture, the record read afresh,
-  // the output view in front.
-  void OpenPresetLogo(int source);
   void SizeLogoFrame();
   void TakeOutputBackup();
   QString PresetLogoPath(int n) const;
+  // The preset branch's first steps: the preset into the logo picture, the record read afresh,
+  // the output view in front.
+  void OpenPresetLogo(int source);
   void RunTonePass(const std::function<void()>& pass);
   void ShiftWorkingBrightness();
   void TurnWorkingBitmap(bool clockwise);
