@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
-# Installs what the program and its tests need on Debian 12, then configures and builds.
-# Usage: scripts/setup.sh BUILD_DIR [extra cmake arguments]
+# Installs what the program and its tests need on Debian 12, then configures and builds
+# everything, or only the targets named with --target.
+# Usage: scripts/setup.sh [--target NAME]... BUILD_DIR [extra cmake arguments]
 set -euo pipefail
 
 # The arguments are checked first: a wrong call installs nothing.
+targets=()
+while [ $# -ge 2 ] && [ "$1" = --target ] && [ -n "$2" ]; do
+  targets+=(--target "$2")
+  shift 2
+done
 if [ $# -lt 1 ] || [ -z "$1" ] || [[ "$1" == -* ]]; then
-  echo "usage: $0 BUILD_DIR [cmake arguments]" >&2
+  echo "usage: $0 [--target NAME]... BUILD_DIR [cmake arguments]" >&2
   echo "  for example: $0 build -DCMAKE_BUILD_TYPE=RelWithDebInfo" >&2
   exit 2
 fi
@@ -46,4 +52,4 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$1"
 shift
 cmake -S "$root" -B "$build" -G Ninja "$@" >/dev/null
-cmake --build "$build"
+cmake --build "$build" "${targets[@]}"
