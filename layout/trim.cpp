@@ -101,12 +101,13 @@ void CopyRegionScaled(const Bitmap& source, ImageView& target, std::int32_t L, s
   const int columnEnd = static_cast<int>(std::min<std::int64_t>(viewWidth, picture.Width()));
   const int rowEnd = static_cast<int>(std::min<std::int64_t>(viewHeight, picture.Height()));
   const ColumnPlan plan = PlanColumns(0, columnEnd, block.left, width, viewWidth, from.Width());
-  std::int64_t previousY = -1;
+  // The first row has no predecessor; any source row, even -1, can be a block's first.
+  std::optional<std::int64_t> previousY;
   for (int row = 0; row < rowEnd; ++row) {
     const std::int64_t blockRow = StretchSourceIndex(row, height, viewHeight);
     const std::int64_t y = block.top + blockRow;
     std::uint8_t* out = picture.Row(row);
-    if (y == previousY) {
+    if (previousY == y) {
       std::memcpy(out, picture.Row(row - 1), Bytes(columnEnd));
     } else {
       SampleRow(plan, y >= 0 && y < from.Height() ? from.Row(static_cast<int>(y)) : nullptr, out);

@@ -178,6 +178,7 @@ std::string FirstDifference(const Bitmap& expected, const Bitmap& actual) {
 
 // Sampling the pane straight from the photo gives the bytes of the block copy, for frames of
 // every pane of every layout, inside, across and beyond the photo's edges, at scales both ways.
+// At scale 1 the blocks start at every row and column from -3 to 0.
 TEST(CopyRegionScaled, SamplesTheSameBytesAsCopyingTheBlock) {
   const Bitmap photo = PositionPhoto(331, 219);
   RegionTable table;
@@ -185,14 +186,17 @@ TEST(CopyRegionScaled, SamplesTheSameBytesAsCopyingTheBlock) {
   std::mt19937 random(20240611);
   std::uniform_int_distribution<int> left(-150, 620), top(-150, 470), width(1, 400);
   NoProgress progress;
-  for (const int viewWidth : {602, 97}) {
+  for (const int viewWidth : {602, 97, 331}) {
     const double s = TrimScale(photo.Width(), viewWidth);
     for (int slot = 1; slot <= 18; ++slot) {
       const Region& pane = table[slot];
       for (int trial = 0; trial < 8; ++trial) {
         const int w = width(random);
         const int h = std::max(1, w * RegionHeight(pane) / RegionWidth(pane) + trial % 3 - 1);
-        const Region framed = FramedRectangle({left(random), top(random), w, h});
+        const bool nearCorner = viewWidth == photo.Width();
+        const int l = nearCorner ? -(trial % 4) : left(random);
+        const int t = nearCorner ? -((trial / 4 + slot) % 4) : top(random);
+        const Region framed = FramedRectangle({l, t, w, h});
         ScratchImageView expected(600, 450), actual(600, 450);
         expected.Picture().Fill(clSilver);
         actual.Picture().Fill(clSilver);
