@@ -32,6 +32,7 @@
 #include "photo_io/atomic_file.h"
 #include "photo_io/jpeg_reader.h"
 #include "photo_io/jpeg_writer.h"
+#include "tests/photo_io/exif_segment.h"
 
 namespace rumora {
 namespace {
@@ -261,6 +262,31 @@ BENCHMARK(BM_OpenAgainstTouchedDecode)
     ->Arg(48)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+// Opening a file whose Exif segment names an orientation (read, not applied) against opening
+// the same photo without the segment, alternately in the same run: ratio = with / without.
+void BM_OpenWithExifTag(benchmark::State& state) {
+  const std::string& plain = Files().Jpeg(static_cast<int>(state.range(0)));
+  const std::string tagged = Files().Path("tagged.jpg");
+  WriteFileAtomically(tagged,
+                      testing::WithApp1(ReadWholeFile(plain), testing::ExifSegment(6, true)));
+  double with = 0, without = 0;
+  for (auto _ : state) {
+    for (const std::string* path : {&tagged, &plain}) {
+      const auto start = Clock::now();
+      JpegDecoder decoder;
+      decoder.Open(*path);
+      benchmark::DoNotOptimize(decoder.ExifOrientation());
+      benchmark::DoNotOptimize(decoder.Decode().Data());
+      (path == &tagged ? with : without) +=
+          std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    }
+  }
+  state.counters["with_tag_ms"] = with / static_cast<double>(state.iterations());
+  state.counters["without_tag_ms"] = without / static_cast<double>(state.iterations());
+  state.counters["ratio"] = with / without;
+}
+BENCHMARK(BM_OpenWithExifTag)->Arg(24)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Peak memory of opening one photo, above what the process held before, in units of the
 // photo's own 24-bit size (W x H x 3). Resetting the peak needs Linux's clear_refs.

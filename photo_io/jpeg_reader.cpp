@@ -5,6 +5,7 @@
 
 #include "imaging/error.h"
 #include "photo_io/atomic_file.h"
+#include "photo_io/exif_orientation.h"
 #include "photo_io/jpeg_error.h"
 #include "photo_io/jpeg_markers.h"
 #include "photo_io/page_prefault.h"
@@ -190,6 +191,7 @@ struct JpegDecoder::Session {
   bool created = false;
   std::vector<std::uint8_t> owned;  // the file, when the decoder read it
   std::span<const std::uint8_t> data;
+  int orientation = kOrientationAsStored;
 
   Session() = default;
   Session(const Session&) = delete;
@@ -240,6 +242,7 @@ void JpegDecoder::Start(std::unique_ptr<Session> session) {
     throw Error("写真が大きすぎます (" + SizeText(*cinfo) + ")");
   }
   CheckWhatTheFileCanHold(*cinfo, WalkJpegMarkers(session->data, kMaxJpegScans));
+  session->orientation = JpegExifOrientation(session->data);
 
   // Library defaults stand except the output: our byte order straight into the bitmap rows, or
   // raw CMYK that only we can turn into RGB.
@@ -254,6 +257,10 @@ int JpegDecoder::Width() const {
 
 int JpegDecoder::Height() const {
   return session_ ? static_cast<int>(session_->cinfo.image_height) : 0;
+}
+
+int JpegDecoder::ExifOrientation() const {
+  return session_ ? session_->orientation : kOrientationAsStored;
 }
 
 Bitmap JpegDecoder::Decode() {

@@ -59,6 +59,9 @@ class JpegDecoder {
   // The photo's size as read from the header; 0 before a successful Open.
   int Width() const;
   int Height() const;
+  // The Exif orientation the opened file gives its pixels (see JpegExifOrientation), 1 when it
+  // gives none or before a successful Open. Decode never applies it.
+  int ExifOrientation() const;
 
   // Decodes the opened photo at full size. Throws Error when nothing is open or decoding fails;
   // either way the decoder is then closed.

@@ -17,5 +17,5 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 ctest --test-dir "$root/build-sanitize" --output-on-failure
 
-# The BMP reader under libFuzzer for a minute, over the committed seed files.
+# The BMP and Exif readers under libFuzzer for a minute together, over the committed seed files.
 "$root/scripts/fuzz.sh" 60
