@@ -1,6 +1,9 @@
+#include <QStringList>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/command_line.h"
 #include "app/qt_platform.h"
 #include "app/rumora_application.h"
 #include "app/tform1.h"
@@ -23,6 +26,13 @@ bool HasDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  // --help and --version need no display.
+  if (const auto early = rumora::EarlyExitFor(arguments)) {
+    std::fputs(early->text.toLocal8Bit().constData(), stdout);
+    return 0;
+  }
   if (!HasDisplay()) {
     std::fputs(
         "rumora: no display found; start it in a desktop session, or from the source "

@@ -14,8 +14,9 @@ class Platform {
  public:
   virtual ~Platform() = default;
 
-  // A file-open dialog. `filterDescription`/`filterPattern` give the one filter ("jpg", "*.jpg"),
-  // matched without regard to case. Returns the chosen file's full path, or nothing if cancelled.
+  // A file-open dialog. `filterDescription`/`filterPattern` give the one filter ("jpg", "*.jpg";
+  // several patterns are separated by spaces), matched without regard to case. Returns the
+  // chosen file's full path, or nothing if cancelled.
   virtual std::optional<QString> GetOpenFileName(QWidget* owner, const QString& filterDescription,
                                                  const QString& filterPattern,
                                                  const QString& initialFolder) = 0;

@@ -32,22 +32,26 @@ std::optional<QString> RunFileDialog(QWidget* owner, QFileDialog::AcceptMode mod
 
 }  // namespace
 
-QString CaseInsensitiveFilter(const QString& description, const QString& pattern) {
-  // Every upper/lower-case spelling of the pattern: 2^letters entries (3 letters for "*.jpg").
-  QStringList spellings{QString()};
-  for (const QChar c : pattern) {
-    QStringList next;
-    for (const QString& start : spellings) {
-      if (c.isLetter() && c.toLower() != c.toUpper()) {
-        next << start + c.toLower() << start + c.toUpper();
-      } else {
-        next << start + c;
+QString CaseInsensitiveFilter(const QString& description, const QString& patterns) {
+  // Every upper/lower-case spelling of each pattern: 2^letters entries (3 letters for "*.jpg").
+  QStringList all;
+  for (const QString& pattern : patterns.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+    QStringList spellings{QString()};
+    for (const QChar c : pattern) {
+      QStringList next;
+      for (const QString& start : spellings) {
+        if (c.isLetter() && c.toLower() != c.toUpper()) {
+          next << start + c.toLower() << start + c.toUpper();
+        } else {
+          next << start + c;
+        }
       }
+      spellings = next;
     }
-    spellings = next;
+    all << spellings;
   }
-  spellings.removeDuplicates();
-  return description + " (" + spellings.join(' ') + ")";
+  all.removeDuplicates();
+  return description + " (" + all.join(' ') + ")";
 }
 
 std::optional<QString> QtPlatform::GetOpenFileName(QWidget* owner, const QString& filterDescription,

@@ -30,8 +30,9 @@ class QtPlatform final : public QObject, public Platform {
   std::optional<QRect> confinement_;
 };
 
-// The dialog filter for one description and pattern, with every case of the pattern's letters
-// listed so that "photo.JPG" is offered under "*.jpg" on a case-sensitive file system.
-QString CaseInsensitiveFilter(const QString& description, const QString& pattern);
+// The dialog filter for one description and its patterns (separated by spaces), with every case
+// of each pattern's letters listed so that "photo.JPG" is offered under "*.jpg" on a
+// case-sensitive file system.
+QString CaseInsensitiveFilter(const QString& description, const QString& patterns);
 
 }  // namespace rumora
