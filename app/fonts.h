@@ -5,8 +5,8 @@ class QString;
 
 namespace rumora {
 
-// The window layout names two Japanese proportional faces; they are mapped to the installed IPA
-// fonts, so text keeps its designed pixel sizes.
+// The window's captions use two Japanese proportional faces; this program maps them to the
+// installed IPA fonts, so text keeps its pixel sizes.
 inline constexpr const char* kGothicFace = "ＭＳ Ｐゴシック";
 inline constexpr const char* kMinchoFace = "ＭＳ Ｐ明朝";
 

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 #include "app/qt_text_renderer.h"
 #include "imaging/bitmap.h"
@@ -27,23 +28,11 @@ class Platform;
 class QtProgress;
 class TSelShape;
 
-// The main window. It owns every control, picture and piece of state of the program; every
-// operation is one of its event handlers, named after the control and its event, and runs
-// through Run so that no exception reaches the event loop.
-//
-// One operation at a time. The tone passes let the window handle pending events once per
-// column, so that it repaints and stays responsive during a long pass. Meanwhile mouse clicks,
-// wheel turns and keys aimed at the window are dropped (no button clicks, no box is ticked), and
-// any handler started all the same (a timer, a signal) is ignored by Run: nothing opens, turns,
-// rotates, trims or tones the photo while a pass is changing it, and the pass never finds its
-// bitmap replaced. Closing the window during a pass is deferred until the pass has ended. Every
-// other handler runs to its end before the next event.
-class TForm1 final : public QWidget {
- public:
-  explicit TForm1(Platform& platform, QWidget* parent = nullptr);
-  ~TForm1() override;
-
-  // --- Controls, named as in the window layout (owned by Qt's parent chain) ---
+// The window's controls and state. TForm1 inherits them privately, as a form inherits the part
+// a designer generates: only the window itself, and the tests through TForm1TestAccess, reach
+// them.
+struct TForm1Parts {
+  // --- Controls (owned by Qt's parent chain) ---
   // Top strip
   QLabel* Image7;
   ImageViewWidget* Image8;
@@ -108,8 +97,64 @@ class TForm1 final : public QWidget {
   LayoutState Layout;
   RegionTable Regions;
   SettingsRecord Settings;
+};
 
-  // --- Operations ---
+// The main window. It owns every control, picture and piece of state of the program; every
+// operation is one of its event handlers, named after the control and its event, and runs
+// through Run so that no exception reaches the event loop.
+//
+// One operation at a time. The tone passes let the window handle pending events once per
+// column, so that it repaints and stays responsive during a long pass. Meanwhile mouse clicks,
+// wheel turns and keys aimed at the window are dropped (no button clicks, no box is ticked), and
+// any handler started all the same (a timer, a signal) is ignored by Run: nothing opens, turns,
+// rotates, trims or tones the photo while a pass is changing it, and the pass never finds its
+// bitmap replaced. Closing the window during a pass is deferred until the pass has ended. Every
+// other handler runs to its end before the next event.
+class TForm1 final : public QWidget, private TForm1Parts {
+ public:
+  explicit TForm1(Platform& platform, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // Runs `handler` as an event handler: errors become the application's error report, and the
+  // views repaint afterwards unless the handler drew nothing into them. While a tone pass runs,
+  // it ignores the handler (see the class comment). Code outside the window (a menu, a drop)
+  // calls the operations below through Run, as the window's own controls do.
+  void Run(const std::function<void()>& handler, bool repaintViews = true);
+  // True while a tone pass is under way.
+  bool TonePassRunning() const { return tonePassRunning_; }
+
+  // --- Operations other entry points may start (through Run) ---
+  // The buttons' handlers. Photo: open (BitBtn2), trim (BitBtn3), save (BitBtn1); contrast
+  // boost, brighter, darker (BitBtn5, 4, 6); turn right, turn left (BitBtn7, 8); free rotation
+  // (BitBtn11). Layout and pane steps (SpeedButton1, 2). Logo: open (BitBtn9), paste (BitBtn10),
+  // "取り消し" (BitBtn12), "確定" (BitBtn13).
+  void BitBtn2Click();
+  void BitBtn3Click();
+  void BitBtn1Click();
+  void BitBtn5Click();
+  void BitBtn4Click();
+  void BitBtn6Click();
+  void BitBtn7Click();
+  void BitBtn8Click();
+  void BitBtn11Click();
+  void SpeedButton1Click();
+  void SpeedButton2Click();
+  void BitBtn9Click();
+  void BitBtn10Click();
+  void BitBtn12Click();
+  void BitBtn13Click();
+  // Opens the photo file `path` as the open button does once its dialog has chosen it.
+  void OpenPhotoFile(const QString& path);
+  // Opens the BMP file `path` as the logo, as "開く" does with "ファイル" selected once its
+  // dialog has chosen it (a file dropped on the window); selects "ファイル" first.
+  void OpenLogoFileAt(const QString& path);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  friend struct TForm1TestAccess;
+
   void FormCreate();
   void FormDestroy();
   void UpdateViews();
@@ -118,23 +163,10 @@ class TForm1 final : public QWidget {
   void Image8Click();
   void Image10Click();
   // Layouts and panes
-  void SpeedButton1Click();
-  void SpeedButton2Click();
   void PlaceTrimFrame();
   void SelShape1MouseMove();
-  // Photo files and trimming
-  void BitBtn2Click();
-  void BitBtn3Click();
-  void BitBtn1Click();
   void CheckBox4Click();
-  // Photo adjustments: contrast boost, brighter, darker, turn right, turn left
-  void BitBtn5Click();
-  void BitBtn4Click();
-  void BitBtn6Click();
-  void BitBtn7Click();
-  void BitBtn8Click();
-  // Free rotation and the angle measuring line
-  void BitBtn11Click();
+  // The angle measuring line
   void Image2MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons,
                        Qt::KeyboardModifiers shift, int x, int y);
   void Image2MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
@@ -144,12 +176,12 @@ class TForm1 final : public QWidget {
   // the free rotation): sizes Panel2 (and Image2 with it) to the working bitmap's proportions
   // and stretches the photo into the input view.
   void ShowWorkingBitmap();
-
-  // Logo overlay
-  void BitBtn9Click();
-  void BitBtn10Click();
-  void BitBtn12Click();
-  void BitBtn13Click();
+  // The photo file into the working bitmap (its folder kept in the settings record); false when
+  // it cannot be opened, with the working bitmap as it was.
+  bool LoadPhoto(const QString& path);
+  // The open button's last steps, also after a cancelled dialog: the input view in front, the
+  // trimming frame placed and shown, the photo free to rotate.
+  void ShowOpenedPhoto();
   void ComboBox1DblClick();
 
   // Loads the settings record from its file. On failure shows the warning and throws
@@ -159,17 +191,6 @@ class TForm1 final : public QWidget {
   void WriteSettingsRecord();
   QString SettingsRecordPath() const;
 
-  // Runs `handler` as an event handler: errors become the application's error report, and the
-  // views repaint afterwards unless the handler drew nothing into them. While a tone pass runs,
-  // it ignores the handler (see the class comment).
-  void Run(const std::function<void()>& handler, bool repaintViews = true);
-  // True while a tone pass is under way.
-  bool TonePassRunning() const { return tonePassRunning_; }
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
-
- private:
   void CreateControls();
   void CreateTopStrip();
   void CreateLayoutGroup();
@@ -184,6 +205,9 @@ class TForm1 final : public QWidget {
   // logo picture; the output copied into OutputBackup.
   void LoadLogo(const QString& path);
   void OpenLogoFile();
+  // The file branch's steps after its dialog: the chosen file, if any, into the logo picture,
+  // the output view in front, the frame shown at the logo's size, the output backed up.
+  void ShowLogoFile(const std::optional<QString>& path);
   void SizeLogoFrame();
   void TakeOutputBackup();
   QString PresetLogoPath(int n) const;

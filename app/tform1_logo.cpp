@@ -68,11 +68,18 @@ void TForm1::OpenPresetLogo(int source) {
 }
 
 void TForm1::OpenLogoFile() {
+  ShowLogoFile(platform_.GetOpenFileName(this, QStringLiteral("*.bmp"), QStringLiteral("*.bmp"),
+                                         logoDialogFolder_));
+}
+
+void TForm1::OpenLogoFileAt(const QString& path) {
+  ComboBox1->setCurrentIndex(LogoSource::kFile);
+  ShowLogoFile(path);
+}
+
+void TForm1::ShowLogoFile(const std::optional<QString>& path) {
   try {
-    if (const auto chosen = platform_.GetOpenFileName(this, QStringLiteral("*.bmp"),
-                                                      QStringLiteral("*.bmp"), logoDialogFolder_)) {
-      LoadLogo(*chosen);
-    }
+    if (path) LoadLogo(*path);
     ViewToShow = 0;
     UpdateViews();
     SizeLogoFrame();

@@ -76,32 +76,44 @@ void TForm1::ShowWorkingBitmap() {
   StretchToView(WorkingBitmap, *Image2);
 }
 
+bool TForm1::LoadPhoto(const QString& path) {
+  try {
+    BusyCursor busy;
+    JpegDecoder decoder;
+    decoder.Open(LocalPath(path));
+    if (const auto folder = RecordedFolder(path)) {
+      Settings.SetPhotoFolder(*folder);
+      try {
+        WriteSettingsRecord();
+      } catch (const Error&) {
+        // The photo still opens; only its folder is not kept for the next run.
+      }
+    }
+    Bitmap photo = decoder.Decode();
+    WorkingBitmap = std::move(photo);
+    ShowWorkingBitmap();
+  } catch (const std::exception&) {
+    return false;  // nothing is said; what was done before the failure stands
+  }
+  return true;
+}
+
 void TForm1::BitBtn2Click() {
   if (!Settings.PhotoFolder().empty()) {
     const QString folder = FolderForDialog(Settings.PhotoFolder());
     if (!folder.isEmpty()) openDialogFolder_ = folder;
   }
-  try {
-    if (const auto chosen = platform_.GetOpenFileName(this, QStringLiteral("jpg"),
-                                                      QStringLiteral("*.jpg"), openDialogFolder_)) {
-      BusyCursor busy;
-      JpegDecoder decoder;
-      decoder.Open(LocalPath(*chosen));
-      if (const auto folder = RecordedFolder(*chosen)) {
-        Settings.SetPhotoFolder(*folder);
-        try {
-          WriteSettingsRecord();
-        } catch (const Error&) {
-          // The photo still opens; only its folder is not kept for the next run.
-        }
-      }
-      Bitmap photo = decoder.Decode();
-      WorkingBitmap = std::move(photo);
-      ShowWorkingBitmap();
-    }
-  } catch (const std::exception&) {
-    return;  // nothing is said; what was done before the failure stands
-  }
+  const auto chosen = platform_.GetOpenFileName(this, QStringLiteral("jpg"),
+                                                QStringLiteral("*.jpg"), openDialogFolder_);
+  if (chosen && !LoadPhoto(*chosen)) return;
+  ShowOpenedPhoto();
+}
+
+void TForm1::OpenPhotoFile(const QString& path) {
+  if (LoadPhoto(path)) ShowOpenedPhoto();
+}
+
+void TForm1::ShowOpenedPhoto() {
   ViewToShow = 1;
   UpdateViews();
   PlaceTrimFrame();

@@ -21,8 +21,8 @@ struct Brush {
   BrushStyle style = BrushStyle::bsSolid;
 };
 
-// The canvas font. The face names the window layout uses ("ＭＳ Ｐゴシック", "ＭＳ Ｐ明朝") are
-// mapped to installed fonts by the text renderer.
+// The canvas font. The window draws with two face names ("ＭＳ Ｐゴシック", "ＭＳ Ｐ明朝"); the
+// text renderer maps them to installed fonts.
 struct Font {
   std::string face = "ＭＳ Ｐゴシック";
   int sizePoints = 9;

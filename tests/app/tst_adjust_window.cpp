@@ -27,13 +27,9 @@ using namespace rumora;
 
 namespace {
 
-constexpr TColor kInputGrey = RGB(87, 88, 93);
-
 enum Tone { kContrast, kBrighten, kDarken };
 
-void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
-
-QPushButton* ToneButton(TForm1& f, int tone) {
+QPushButton* ToneButton(TForm1Parts& f, int tone) {
   return tone == kContrast ? f.BitBtn5 : tone == kBrighten ? f.BitBtn4 : f.BitBtn6;
 }
 
@@ -64,25 +60,8 @@ QString FirstMismatch(const Bitmap& expected, const std::array<int, 256>& table,
   return QString();
 }
 
-Bitmap ExpectedInputPicture(const Bitmap& photo, QSize panel, const Bitmap& before) {
-  ScratchImageView view(panel.width(), panel.height());
-  view.AssignPicture(before);
-  StretchToView(photo, view);
-  return view.Picture();
-}
-
-void OpenPhoto(WindowFixture& w, const QString& path) {
-  w.platform.openAnswers << path;
-  Click(w.form->BitBtn2);
-}
-
-void OpenPatternPhoto(WindowFixture& w, int width, int height) {
-  WritePatternJpeg(w.PathOf("p.jpg"), width, height);
-  OpenPhoto(w, w.PathOf("p.jpg"));
-}
-
 // Every value the bar shows, in order, while the window runs `action`.
-QList<int> BarValuesDuring(TForm1& f, const std::function<void()>& action) {
+QList<int> BarValuesDuring(TForm1Parts& f, const std::function<void()>& action) {
   QList<int> values;
   const auto connection =
       QObject::connect(f.ProgressBar1, &QProgressBar::valueChanged, [&](int v) { values << v; });
@@ -120,9 +99,9 @@ class AdjustWindowTest : public QObject {
     QFETCH(bool, checkedBefore);
     QFETCH(bool, checkedAfter);
     WindowFixture w;
-    TForm1& f = *w.form;
+    TForm1Parts& f = w.f();
     const QString path = QStringLiteral(RUMORA_TEST_DATA "/jpeg/testorig.jpg");
-    OpenPhoto(w, path);
+    w.OpenPhoto(path);
     const Bitmap opened = DecodeFile(path);
     QCOMPARE(Difference(f.WorkingBitmap, opened), QString());
     const Bitmap pictureBefore = f.Image2->Picture();
@@ -147,7 +126,7 @@ class AdjustWindowTest : public QObject {
 
   void pressesCompound() {
     WindowFixture w;
-    TForm1& f = *w.form;
+    TForm1Parts& f = w.f();
     f.WorkingBitmap = Bitmap::Filled(40, 30, RGB(64, 30, 225));
     Click(f.BitBtn4);
     QCOMPARE(f.WorkingBitmap.Pixel(39, 29), RGB(128, 87, 240));
@@ -174,8 +153,8 @@ class AdjustWindowTest : public QObject {
     QFETCH(QSize, photo);
     QFETCH(QSize, panel);
     WindowFixture w;
-    TForm1& f = *w.form;
-    OpenPatternPhoto(w, photo.width(), photo.height());
+    TForm1Parts& f = w.f();
+    w.OpenPatternPhoto(photo.width(), photo.height());
     f.FreeRotationDone = 1;
     Bitmap expected = f.WorkingBitmap;
     NoProgress none;
@@ -210,7 +189,7 @@ class AdjustWindowTest : public QObject {
 
   void buttonsWithoutAPhotoChangeNothing() {
     WindowFixture w;
-    TForm1& f = *w.form;
+    TForm1Parts& f = w.f();
     const QSize panelBefore = f.Panel2->size();
     const Bitmap pictureBefore = f.Image2->Picture();
     for (QPushButton* button : {f.BitBtn5, f.BitBtn4, f.BitBtn6, f.BitBtn7, f.BitBtn8}) {
@@ -228,8 +207,8 @@ class AdjustWindowTest : public QObject {
   // pass has ended, the close waits for it, and afterwards the buttons work again.
   void nothingElseRunsWhileATonePassHandlesEvents() {
     WindowFixture w;
-    TForm1& f = *w.form;
-    OpenPatternPhoto(w, 300, 200);
+    TForm1Parts& f = w.f();
+    w.OpenPatternPhoto(300, 200);
     const Bitmap opened = f.WorkingBitmap;
     const QSize panelBefore = f.Panel2->size();
     const Bitmap outputBefore = f.Image1->Picture();
@@ -242,9 +221,9 @@ class AdjustWindowTest : public QObject {
     bool handlerRan = false;
     const bool angleModeBefore = f.CheckBox4->isChecked();
     const QString angleBefore = f.Edit1->text();
-    QTimer::singleShot(0, &f, [&] {
-      ranInsidePass = f.TonePassRunning();
-      f.Run([&] { handlerRan = true; });
+    QTimer::singleShot(0, w.form.get(), [&] {
+      ranInsidePass = w.form->TonePassRunning();
+      w.form->Run([&] { handlerRan = true; });
       Click(f.CheckBox4);
       // Text an input method commits (it takes the keys before any event filter sees them).
       QInputMethodEvent committed;
@@ -255,8 +234,8 @@ class AdjustWindowTest : public QObject {
                f.BitBtn1, f.SpeedButton1}) {
         Click(button);
       }
-      f.close();
-      visibleAfterClose = f.isVisible();
+      w.form->close();
+      visibleAfterClose = w.form->isVisible();
     });
     Click(f.BitBtn4);
 
@@ -265,7 +244,7 @@ class AdjustWindowTest : public QObject {
     QCOMPARE(f.CheckBox4->isChecked(), angleModeBefore);
     QCOMPARE(f.Edit1->text(), angleBefore);
     QVERIFY(visibleAfterClose);
-    QVERIFY(!f.isVisible());  // closed once the pass had ended
+    QVERIFY(!w.form->isVisible());  // closed once the pass had ended
     QCOMPARE(FirstMismatch(opened, ReferenceTable(kBrighten), f.WorkingBitmap), QString());
     QCOMPARE(f.Panel2->size(), panelBefore);
     QCOMPARE(w.platform.openCalls.size(), openCallsBefore);
@@ -274,10 +253,10 @@ class AdjustWindowTest : public QObject {
     QCOMPARE(Difference(f.Image1->Picture(), outputBefore), QString());
     QVERIFY(w.platform.messages.empty());
 
-    f.show();
+    w.form->show();
     Click(f.BitBtn7);
     QCOMPARE(f.WorkingBitmap.Width(), 200);
-    QVERIFY(!f.TonePassRunning());
+    QVERIFY(!w.form->TonePassRunning());
   }
 };
 

@@ -26,7 +26,7 @@ class LayoutWindowTest : public QObject {
 
   void layoutButtonStepsThroughAllSevenLayouts() {
     WindowFixture w;
-    TForm1& f = *w.form;
+    TForm1Parts& f = w.f();
     const int firstSlots[] = {2, 4, 6, 9, 12, 15, 1};
     const QSize frameSizes[] = {{209, 314}, {419, 157}, {139, 314}, {419, 104},
                                 {209, 314}, {209, 157}, {419, 314}};
@@ -43,7 +43,7 @@ class LayoutWindowTest : public QObject {
 
   void positionButtonCyclesThePanesOfLayoutThree() {
     WindowFixture w;
-    TForm1& f = *w.form;
+    TForm1Parts& f = w.f();
     for (int i = 0; i < 3; ++i) QTest::mouseClick(f.SpeedButton1, Qt::LeftButton);
     QCOMPARE(f.Layout.LayoutKind, 3);
     QList<int> visited;
@@ -59,7 +59,7 @@ class LayoutWindowTest : public QObject {
 
   void thumbnailShowsTheCurrentPaneWhite() {
     WindowFixture w;
-    TForm1& f = *w.form;
+    TForm1Parts& f = w.f();
     for (int i = 0; i < 6; ++i) QTest::mouseClick(f.SpeedButton1, Qt::LeftButton);
     QCOMPARE(f.Layout.LayoutKind, 6);
     const Bitmap& thumb = f.gbImage->Picture();
@@ -77,7 +77,7 @@ class LayoutWindowTest : public QObject {
 
   void positionStepLeavesTheOutputAlone() {
     WindowFixture w;
-    TForm1& f = *w.form;
+    TForm1Parts& f = w.f();
     f.Image1->Picture().Fill(RGB(1, 2, 3));
     QTest::mouseClick(f.SpeedButton1, Qt::LeftButton);
     QTest::mouseClick(f.SpeedButton2, Qt::LeftButton);
@@ -86,7 +86,7 @@ class LayoutWindowTest : public QObject {
 
   void draggingTheRightEdgeKeepsThePaneProportions() {
     WindowFixture w;
-    TForm1& f = *w.form;
+    TForm1Parts& f = w.f();
     TSelShape* frame = f.SelShape1;
     for (int i = 0; i < 7; ++i) QTest::mouseClick(f.SpeedButton1, Qt::LeftButton);
     QCOMPARE(FrameOf(frame), QRect(0, 0, 419, 314));  // back in layout 0, on its one pane
@@ -106,7 +106,7 @@ class LayoutWindowTest : public QObject {
 
   void aFrameThatWouldPassThePhotosFootIsMadeNarrower() {
     WindowFixture w;
-    TForm1& f = *w.form;
+    TForm1Parts& f = w.f();
     f.Panel2->resize(602, 302);  // as for a 2:1 landscape photo
     TSelShape* frame = f.SelShape1;
     frame->SetBounds(0, 100, 300, 150);

@@ -26,8 +26,6 @@ namespace {
 const QString kPresetSource = QStringLiteral(RUMORA_SOURCE_DIR "/logo_design/");
 const QString kToolFiles = QStringLiteral(RUMORA_TEST_DATA "/bmp/");
 
-void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
-
 Bitmap LogoFile(const QString& path) { return ReadBmpFile(QFile::encodeName(path).toStdString()); }
 
 // `output` with `logo` stamped at (left, top) at weight p / 100.
@@ -61,21 +59,20 @@ struct LogoWindow : WindowFixture {
       const QString name = QStringLiteral("logo_design/logo%1.bmp").arg(n);
       WriteFile(name, ReadBytes(kPresetSource + QStringLiteral("logo%1.bmp").arg(n)));
     }
-    form->Image1->AssignPicture(PatternPhoto(600, 450));
+    f().Image1->AssignPicture(PatternPhoto(600, 450));
   }
-  TForm1& f() { return *form; }
-  Bitmap Output() { return form->Image1->Picture(); }
-  bool OutputShown() { return !form->Panel1->isHidden() && form->Panel2->isHidden(); }
+  Bitmap Output() { return f().Image1->Picture(); }
+  bool OutputShown() { return !f().Panel1->isHidden() && f().Panel2->isHidden(); }
   QRect Frame() {
-    return {form->SelShape2->Left(), form->SelShape2->Top(), form->SelShape2->Width(),
-            form->SelShape2->Height()};
+    return {f().SelShape2->Left(), f().SelShape2->Top(), f().SelShape2->Width(),
+            f().SelShape2->Height()};
   }
-  void Select(int index) { form->ComboBox1->setCurrentIndex(index); }
+  void Select(int index) { f().ComboBox1->setCurrentIndex(index); }
   // "開く" with the file source and a scripted answer (empty: dismissed).
   void OpenFile(const QString& path) {
     Select(0);
     platform.openAnswers << path;
-    Click(form->BitBtn9);
+    Click(f().BitBtn9);
   }
 };
 
@@ -143,8 +140,7 @@ class LogoWindowTest : public QObject {
     LogoWindow w;
     const QString before = kToolFiles + "win3_24.bmp", chosen = kToolFiles + "v5_32.bmp";
     if (logoBefore) w.OpenFile(before);
-    w.f().ViewToShow = 1;
-    w.f().UpdateViews();  // the input view
+    Click(w.f().inputimg);  // the input view
     w.f().SelShape2->SetBounds(30, 40, 10, 10);
     w.f().Image1->AssignPicture(PatternPhoto(600, 450));
     const Bitmap output = w.Output();
@@ -195,10 +191,9 @@ class LogoWindowTest : public QObject {
   void aFilePasteLeavesTheViewAlone() {
     LogoWindow w;
     w.OpenFile(kToolFiles + "win3_24.bmp");
-    w.f().ViewToShow = 1;
-    w.f().UpdateViews();
+    Click(w.f().inputimg);
     const Bitmap before = w.Output();
-    w.f().BitBtn10Click();
+    w.form->Run([&] { w.form->BitBtn10Click(); });
     QVERIFY(!w.OutputShown());
     COMPARE_PICTURES(w.Output(), Stamped(before, w.f().Image13.Picture(), 152, 128, 50));
   }
@@ -302,7 +297,7 @@ class LogoWindowTest : public QObject {
     Click(first.f().BitBtn10);
     first.form.reset();
     first.form = std::make_unique<TForm1>(first.platform);
-    first.form->Image1->AssignPicture(PatternPhoto(600, 450));
+    first.f().Image1->AssignPicture(PatternPhoto(600, 450));
     QCOMPARE(first.f().Settings.GetLogoSlot(3), (LogoSlot{420, 390, 80}));
     first.Select(3);
     const Bitmap before = first.Output();
@@ -373,8 +368,7 @@ class LogoWindowTest : public QObject {
     QByteArray damaged = ReadBytes(kToolFiles + "win3_24.bmp");
     damaged.chop(40);
     w.WriteFile("damaged.bmp", damaged);
-    w.f().ViewToShow = 1;
-    w.f().UpdateViews();
+    Click(w.f().inputimg);
     w.f().SelShape2->hide();
     w.f().Image1->AssignPicture(PatternPhoto(600, 450));
     const Bitmap backup = w.f().OutputBackup;
@@ -400,8 +394,7 @@ class LogoWindowTest : public QObject {
     QFETCH(bool, broken);
     LogoWindow w(Record({{5, 5, 50}, {6, 6, 50}}));
     w.OpenFile(kToolFiles + "win3_24.bmp");
-    w.f().ViewToShow = 1;
-    w.f().UpdateViews();
+    Click(w.f().inputimg);
     QFile::remove(w.PathOf("logo_design/logo2.bmp"));
     if (broken) w.WriteFile("logo_design/logo2.bmp", "BM not really a bitmap");
     w.Select(2);
@@ -483,8 +476,8 @@ class LogoWindowTest : public QObject {
     QFETCH(QString, typed);
     LogoWindow w;
     w.Select(1);
-    w.f().activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w.f()));
+    w.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
     w.f().ComboBox1->lineEdit()->setFocus();  // typing as a user does, completion included
     w.f().ComboBox1->lineEdit()->selectAll();
     QTest::keyClicks(w.f().ComboBox1->lineEdit(), typed);

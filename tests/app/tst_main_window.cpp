@@ -22,17 +22,15 @@ using namespace rumora;
 
 namespace {
 
-bool InputViewShown(const TForm1& f) {
+bool InputViewShown(const TForm1Parts& f) {
   return f.Panel2->isVisible() && !f.Panel1->isVisible() && f.Image5->isVisible() &&
          !f.Image6->isVisible() && !f.GroupBox1->isVisible();
 }
 
-bool OutputViewShown(const TForm1& f) {
+bool OutputViewShown(const TForm1Parts& f) {
   return f.Panel1->isVisible() && !f.Panel2->isVisible() && !f.Image5->isVisible() &&
          f.Image6->isVisible() && f.GroupBox1->isVisible();
 }
-
-void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(5, 5)); }
 
 }  // namespace
 
@@ -44,9 +42,9 @@ class MainWindowTest : public QObject {
 
   void startsWithTheInputViewAndItsControls() {
     WindowFixture w;
-    TForm1& f = *w.form;
+    TForm1Parts& f = w.f();
     QVERIFY(w.platform.messages.empty());
-    QCOMPARE(f.windowTitle(), QStringLiteral("ルモラプロフェッショナル版"));
+    QCOMPARE(w.form->windowTitle(), QStringLiteral("ルモラプロフェッショナル版"));
     QVERIFY(InputViewShown(f));
     QCOMPARE(f.ViewToShow, 0);
     QVERIFY(!f.SpeedButton2->isVisible());
@@ -81,7 +79,7 @@ class MainWindowTest : public QObject {
 
   void drawsTheFirstThumbnailAsOneWhitePaneNumberedOne() {
     WindowFixture w;
-    const Bitmap& thumb = w.form->gbImage->Picture();
+    const Bitmap& thumb = w.f().gbImage->Picture();
     QCOMPARE(thumb.Width(), 120);
     QCOMPARE(thumb.Height(), 90);
     for (int x = 0; x < 120; ++x) {
@@ -102,7 +100,7 @@ class MainWindowTest : public QObject {
 
   void switchesViewsWithTheTabsAndTheOval() {
     WindowFixture w;
-    TForm1& f = *w.form;
+    TForm1Parts& f = w.f();
     Click(f.inputimg);
     QVERIFY(InputViewShown(f));
     Click(f.Image8);
@@ -120,7 +118,7 @@ class MainWindowTest : public QObject {
 
   void theOvalTakesLeftClicksAndADoubleClickOnce() {
     WindowFixture w;
-    TForm1& f = *w.form;
+    TForm1Parts& f = w.f();
     QTest::mouseClick(f.Image8, Qt::RightButton, {}, QPoint(5, 5));
     QVERIFY(InputViewShown(f));
     // A double click: a click, then the double-click press and its release.
@@ -132,16 +130,16 @@ class MainWindowTest : public QObject {
 
   void opensTheHelpPageBesideTheExecutable() {
     WindowFixture w;
-    Click(w.form->Image10);
+    Click(w.f().Image10);
     QCOMPARE(w.platform.shellOpened, QStringList{"help/frame.htm|" + w.platform.executableFolder});
     QVERIFY(w.platform.messages.empty());
-    QVERIFY(InputViewShown(*w.form));  // no help folder here: nothing else changes
-    QVERIFY(w.form->SelShape1->isVisible());
+    QVERIFY(InputViewShown(w.f()));  // no help folder here: nothing else changes
+    QVERIFY(w.f().SelShape1->isVisible());
   }
 
   void warnsAndStillStartsWhenTheSettingsFileIsMissing() {
     WindowFixture w(/*withSettingsFile=*/false);
-    TForm1& f = *w.form;
+    TForm1Parts& f = w.f();
     QCOMPARE(w.platform.messages.size(), size_t{1});
     QCOMPARE(w.platform.messages[0].kind, QStringLiteral("warning"));
     QCOMPARE(w.platform.messages[0].caption, QStringLiteral("警告"));
@@ -160,7 +158,7 @@ class MainWindowTest : public QObject {
     bytes.replace(89, 4, "/ph/");
     bytes[0] = '\x7f';
     WindowFixture w(true, bytes);
-    QCOMPARE(w.form->Settings.PhotoFolder(), std::string("/ph/"));
+    QCOMPARE(w.f().Settings.PhotoFolder(), std::string("/ph/"));
   }
 
   void closingWritesNothing() {
@@ -183,8 +181,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.platform.messages[0].text, QStringLiteral("写真を読めません."));
     w.form->Run([] { throw OperationAbandoned(); });  // silent
     QCOMPARE(w.platform.messages.size(), size_t{1});
-    Click(w.form->Image8);  // the window still works
-    QVERIFY(OutputViewShown(*w.form));
+    Click(w.f().Image8);  // the window still works
+    QVERIFY(OutputViewShown(w.f()));
   }
 
   void appendsAFullStopOnlyAfterCharactersThatSortAfterIt_data() {

@@ -23,8 +23,6 @@ using namespace rumora;
 
 namespace {
 
-constexpr TColor kInputGrey = RGB(87, 88, 93);
-
 // A settings record with recognisable bytes and both folders empty.
 QByteArray SeededSettings() {
   QByteArray bytes(736, '\x11');
@@ -33,28 +31,11 @@ QByteArray SeededSettings() {
   return bytes;
 }
 
-void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
-
-// Opens a pattern photo of the given size through the open button and a scripted dialog.
-void OpenPatternPhoto(WindowFixture& w, int width, int height) {
-  WritePatternJpeg(w.PathOf("p.jpg"), width, height);
-  w.platform.openAnswers << w.PathOf("p.jpg");
-  Click(w.form->BitBtn2);
-}
-
-// What the input picture holds after `photo` was drawn into a view of the panel's size.
-Bitmap ExpectedInputPicture(const Bitmap& photo, QSize panel) {
-  ScratchImageView view(panel.width(), panel.height());
-  view.AssignPicture(Bitmap::Filled(600, 600, kInputGrey));
-  StretchToView(photo, view);
-  return view.Picture();
-}
-
-// The output part of a pane after a trim of the current frame, worked out here from the rules
-// alone: the frame's edges times s = photo width / view width (extended precision, halves to
-// even) give the block; pane pixel (x, y) shows block pixel ((2x + 1) bw / 2W, (2y + 1) bh / 2H),
-// black beyond the photo.
-Bitmap ExpectedPane(const TForm1& f, const Region& pane) {
+// The output part of a pane after a trim of the current frame, worked out here independently of
+// the trimming code: the frame's edges times s = photo width / view width (extended precision,
+// halves to even) give the block; pane pixel (x, y) shows block pixel ((2x + 1) bw / 2W, (2y + 1)
+// bh / 2H), black beyond the photo.
+Bitmap ExpectedPane(const TForm1Parts& f, const Region& pane) {
   const long double s = static_cast<double>(f.WorkingBitmap.Width()) / f.Image2->width();
   const auto edge = [s](std::int64_t v) {
     return static_cast<std::int64_t>(std::nearbyintl(static_cast<long double>(v) * s));
@@ -116,7 +97,7 @@ class PhotoWindowTest : public QObject {
     QFETCH(QSize, photo);
     QFETCH(QSize, panel);
     WindowFixture w(true, SeededSettings());
-    TForm1& f = *w.form;
+    TForm1Parts& f = w.f();
     QDir().mkpath(w.PathOf("photos"));
     const QString path = w.PathOf("photos/p.jpg");
     WritePatternJpeg(path, photo.width(), photo.height());
@@ -146,8 +127,8 @@ class PhotoWindowTest : public QObject {
     QDir().mkpath(w.PathOf("photos"));
     WritePatternJpeg(w.PathOf("photos/a.JPG"), 64, 48);
     w.platform.openAnswers << w.PathOf("photos/a.JPG") << "";
-    Click(w.form->BitBtn2);
-    Click(w.form->BitBtn2);
+    Click(w.f().BitBtn2);
+    Click(w.f().BitBtn2);
     QCOMPARE(w.platform.openCalls.size(), size_t{2});
     QCOMPARE(w.platform.openCalls[0].filterDescription, QStringLiteral("jpg"));
     QCOMPARE(w.platform.openCalls[0].filterPattern, QStringLiteral("*.jpg"));
@@ -156,7 +137,7 @@ class PhotoWindowTest : public QObject {
 
   void cancellingResetsTheViewFrameAndAngleModeOnly() {
     WindowFixture w;
-    TForm1& f = *w.form;
+    TForm1Parts& f = w.f();
     Click(f.SpeedButton1);  // layout 1, left pane
     f.SelShape1->SetBounds(30, 40, 50, 60);
     f.CheckBox4->setChecked(true);
@@ -197,7 +178,7 @@ class PhotoWindowTest : public QObject {
   void filesThatAreNotPhotosChangeNothing() {
     QFETCH(QByteArray, bytes);
     WindowFixture w(true, SeededSettings());
-    TForm1& f = *w.form;
+    TForm1Parts& f = w.f();
     WritePatternJpeg(w.PathOf("good.jpg"), 300, 200);
     w.platform.openAnswers << w.PathOf("good.jpg");
     Click(f.BitBtn2);
@@ -219,7 +200,7 @@ class PhotoWindowTest : public QObject {
 
   void aPhotoThatFailsWhileDecodingKeepsOnlyItsFolder() {
     WindowFixture w(true, SeededSettings());
-    TForm1& f = *w.form;
+    TForm1Parts& f = w.f();
     QDir().mkpath(w.PathOf("broken"));
     // Without its quantisation tables the header still reads, but the pixels cannot be decoded.
     QByteArray bytes = ToBytes(EncodeJpeg(PatternPhoto(64, 48), 90));
@@ -258,27 +239,27 @@ class PhotoWindowTest : public QObject {
     QFETCH(QSize, size);
     WindowFixture w;
     w.platform.openAnswers << QStringLiteral(RUMORA_TEST_DATA "/jpeg/") + name;
-    Click(w.form->BitBtn2);
-    QCOMPARE(w.form->WorkingBitmap.Width(), size.width());
-    QCOMPARE(w.form->WorkingBitmap.Height(), size.height());
-    QCOMPARE(w.form->Panel2->width(), 602);
+    Click(w.f().BitBtn2);
+    QCOMPARE(w.f().WorkingBitmap.Width(), size.width());
+    QCOMPARE(w.f().WorkingBitmap.Height(), size.height());
+    QCOMPARE(w.f().Panel2->width(), 602);
   }
 
   void aSettingsFileThatCannotBeWrittenDoesNotStopThePhoto() {
     WindowFixture w;
     QFile::remove(w.PathOf("rumora.dat"));
     QDir().mkpath(w.PathOf("rumora.dat"));  // a folder in its place: writing it fails
-    OpenPatternPhoto(w, 160, 120);
+    w.OpenPatternPhoto(160, 120);
     QVERIFY(w.platform.messages.empty());
-    QCOMPARE(w.form->WorkingBitmap.Width(), 160);
-    QCOMPARE(w.form->Panel2->size(), QSize(602, 452));
-    QCOMPARE(QString::fromStdString(w.form->Settings.PhotoFolder()), w.platform.executableFolder);
+    QCOMPARE(w.f().WorkingBitmap.Width(), 160);
+    QCOMPARE(w.f().Panel2->size(), QSize(602, 452));
+    QCOMPARE(QString::fromStdString(w.f().Settings.PhotoFolder()), w.platform.executableFolder);
   }
 
   void trimmingFillsOnlyTheCurrentPaneInEveryLayout() {
     WindowFixture w;
-    TForm1& f = *w.form;
-    OpenPatternPhoto(w, 1200, 900);
+    TForm1Parts& f = w.f();
+    w.OpenPatternPhoto(1200, 900);
     f.CheckBox3->setChecked(false);
     const TColor marker = RGB(1, 2, 3);
     for (int layout = 1; layout <= 6; ++layout) {
@@ -307,8 +288,8 @@ class PhotoWindowTest : public QObject {
 
   void trimmingDrawsTheSplitBarsWhileTicked() {
     WindowFixture w;
-    TForm1& f = *w.form;
-    OpenPatternPhoto(w, 800, 600);
+    TForm1Parts& f = w.f();
+    w.OpenPatternPhoto(800, 600);
     for (int i = 0; i < 6; ++i) Click(f.SpeedButton1);  // four quarters
     Click(f.BitBtn3);
     const Bitmap& out = f.Image1->Picture();
@@ -323,15 +304,15 @@ class PhotoWindowTest : public QObject {
 
   void trimmingBeforeAnyPhotoFillsThePaneBlack() {
     WindowFixture w;
-    Click(w.form->BitBtn3);
-    QVERIFY(AllOf(w.form->Image1->Picture(), {0, 0, 599, 449}, clBlack));
-    QVERIFY(w.form->Panel1->isVisible());
+    Click(w.f().BitBtn3);
+    QVERIFY(AllOf(w.f().Image1->Picture(), {0, 0, 599, 449}, clBlack));
+    QVERIFY(w.f().Panel1->isVisible());
   }
 
   void savingWritesTheOutputAsAJpegAtQuality90() {
     WindowFixture w(true, SeededSettings());
-    TForm1& f = *w.form;
-    OpenPatternPhoto(w, 1200, 900);
+    TForm1Parts& f = w.f();
+    w.OpenPatternPhoto(1200, 900);
     Click(f.BitBtn3);
     QTest::mouseClick(f.inputimg, Qt::LeftButton, {}, QPoint(5, 5));  // the input view in front
     QDir().mkpath(w.PathOf("out"));
@@ -408,7 +389,7 @@ class PhotoWindowTest : public QObject {
     WindowFixture w;
     QDir().mkpath(QFileInfo(w.PathOf("out/" + typed)).path());
     w.platform.saveAnswers << w.PathOf("out/" + typed);
-    Click(w.form->BitBtn1);
+    Click(w.f().BitBtn1);
     QVERIFY(QFileInfo::exists(w.PathOf("out/" + saved)));
     // Saving before anything was trimmed writes the white start picture.
     const Bitmap decoded = DecodeFile(w.PathOf("out/" + saved));
@@ -419,7 +400,7 @@ class PhotoWindowTest : public QObject {
     WindowFixture w;
     WriteBytes(w.PathOf("a.jpg"), "old contents");
     w.platform.saveAnswers << w.PathOf("a.png");
-    Click(w.form->BitBtn1);
+    Click(w.f().BitBtn1);
     QVERIFY(w.platform.messages.empty());
     QCOMPARE(DecodeFile(w.PathOf("a.jpg")).Width(), 600);
     QVERIFY(!QFileInfo::exists(w.PathOf("a.png")));
@@ -461,7 +442,7 @@ class PhotoWindowTest : public QObject {
       return QDir::isAbsolutePath(name) ? name : w.PathOf(name);
     };
     w.platform.saveAnswers << path(typed);
-    Click(w.form->BitBtn1);
+    Click(w.f().BitBtn1);
 
     QCOMPARE(w.platform.messages.size(), size_t{1});
     const FakePlatform::Message& message = w.platform.messages[0];
@@ -471,7 +452,7 @@ class PhotoWindowTest : public QObject {
     QCOMPARE(lines.size(), 3);
     QCOMPARE(lines[1], path(saved));
     QVERIFY2(!lines[2].trimmed().isEmpty(), qPrintable("no reason in: " + message.text));
-    QCOMPARE(w.form->Settings.SaveFolder(), std::string());
+    QCOMPARE(w.f().Settings.SaveFolder(), std::string());
     QCOMPARE(w.ReadFile("rumora.dat"), SeededSettings());
     QCOMPARE(QDir(w.folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              (QStringList{"locked", "plain", "rumora.dat", "taken.jpg"}));
@@ -483,7 +464,7 @@ class PhotoWindowTest : public QObject {
 
   void cancellingTheSaveWritesNothing() {
     WindowFixture w(true, SeededSettings());
-    Click(w.form->BitBtn1);
+    Click(w.f().BitBtn1);
     QVERIFY(w.platform.messages.empty());
     QCOMPARE(w.platform.saveCalls.size(), size_t{1});
     QCOMPARE(QDir(w.folder.path()).entryList(QDir::Files), QStringList{"rumora.dat"});

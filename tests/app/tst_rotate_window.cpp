@@ -22,18 +22,9 @@ using namespace rumora;
 
 namespace {
 
-void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
-
-// Opens a pattern photo of the given size through the open button and a scripted dialog.
-void OpenPatternPhoto(WindowFixture& w, int width, int height) {
-  WritePatternJpeg(w.PathOf("p.jpg"), width, height);
-  w.platform.openAnswers << w.PathOf("p.jpg");
-  Click(w.form->BitBtn2);
-}
-
 // A drag on the input view: press at `from`, moves through `path` with `button` held, release
 // at `releaseAt`.
-void Drag(TForm1& f, QPoint from, const QList<QPoint>& path, QPoint releaseAt,
+void Drag(TForm1Parts& f, QPoint from, const QList<QPoint>& path, QPoint releaseAt,
           Qt::MouseButton button = Qt::LeftButton) {
   QTest::mousePress(f.Image2, button, {}, from);
   for (const QPoint& p : path) QTest::mouseMove(f.Image2, p);
@@ -66,8 +57,8 @@ class RotateWindowTest : public QObject {
 
   void rotatingAnOpenedPhoto() {
     WindowFixture w;
-    TForm1& f = *w.form;
-    OpenPatternPhoto(w, 300, 200);
+    TForm1Parts& f = w.f();
+    w.OpenPatternPhoto(300, 200);
     QTest::mouseClick(f.CheckBox4, Qt::LeftButton);
     QVERIFY(!f.SelShape1->isVisible());
     Click(f.BitBtn11);
@@ -90,7 +81,7 @@ class RotateWindowTest : public QObject {
 
   void withNoPhotoTheResultIsOneWhitePixel() {
     WindowFixture w;
-    TForm1& f = *w.form;
+    TForm1Parts& f = w.f();
     Click(f.BitBtn11);
     QVERIFY2(w.platform.messages.empty(), qPrintable(Message(w.platform)));
     QCOMPARE(f.WorkingBitmap.Width(), 1);
@@ -102,8 +93,8 @@ class RotateWindowTest : public QObject {
 
   void aSecondRotationWarnsUntilTheOpenButtonIsPressed() {
     WindowFixture w;
-    TForm1& f = *w.form;
-    OpenPatternPhoto(w, 120, 90);
+    TForm1Parts& f = w.f();
+    w.OpenPatternPhoto(120, 90);
     Click(f.BitBtn11);
     const Bitmap once = f.WorkingBitmap;
     f.Edit1->setText("-3");
@@ -142,8 +133,8 @@ class RotateWindowTest : public QObject {
     QFETCH(QString, text);
     QFETCH(bool, reported);
     WindowFixture w;
-    TForm1& f = *w.form;
-    OpenPatternPhoto(w, 64, 48);
+    TForm1Parts& f = w.f();
+    w.OpenPatternPhoto(64, 48);
     const Bitmap photo = f.WorkingBitmap;
     const Bitmap picture = f.Image2->Picture();
     f.Edit1->setText(text);
@@ -168,8 +159,8 @@ class RotateWindowTest : public QObject {
   void theLocalesDecimalSeparatorIsRead() {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     WindowFixture w;
-    TForm1& f = *w.form;
-    OpenPatternPhoto(w, 64, 48);
+    TForm1Parts& f = w.f();
+    w.OpenPatternPhoto(64, 48);
     Bitmap expected = f.WorkingBitmap;
     RotateBitmap(expected, clWhite, 1.5f);
     f.Edit1->setText("1,5");
@@ -180,7 +171,7 @@ class RotateWindowTest : public QObject {
 
   void aResultTooLargeToHoldIsReportedAndChangesNothing() {
     WindowFixture w;
-    TForm1& f = *w.form;
+    TForm1Parts& f = w.f();
     f.WorkingBitmap = Bitmap::Filled(1, 50000, clBlack);  // at 45 degrees: ~35000 x 35000
     const QSize panel = f.Panel2->size();
     const Bitmap picture = f.Image2->Picture();
@@ -215,7 +206,7 @@ class RotateWindowTest : public QObject {
     QFETCH(QPoint, to);
     QFETCH(QString, angle);
     WindowFixture w;
-    TForm1& f = *w.form;
+    TForm1Parts& f = w.f();
     QTest::mouseClick(f.CheckBox4, Qt::LeftButton);
     const Bitmap before = f.Image2->Picture();
     const QPoint halfway = (from + to) / 2;
@@ -232,8 +223,8 @@ class RotateWindowTest : public QObject {
 
   void theRubberBandRestoresTheViewAsItMoves() {
     WindowFixture w;
-    TForm1& f = *w.form;
-    OpenPatternPhoto(w, 400, 300);
+    TForm1Parts& f = w.f();
+    w.OpenPatternPhoto(400, 300);
     const Bitmap photo = f.WorkingBitmap;
     QTest::mouseClick(f.CheckBox4, Qt::LeftButton);
     const Bitmap before = f.Image2->Picture();
@@ -250,7 +241,7 @@ class RotateWindowTest : public QObject {
 
   void onlyTheLeftButtonDragsAndOnlyLineModeDraws() {
     WindowFixture w;
-    TForm1& f = *w.form;
+    TForm1Parts& f = w.f();
     const Bitmap before = f.Image2->Picture();
     // Outside line mode: the press is recorded and the pen set, but nothing is drawn.
     Drag(f, QPoint(10, 20), {QPoint(300, 200)}, QPoint(300, 200));
@@ -271,8 +262,8 @@ class RotateWindowTest : public QObject {
 
   void severalLinesLeaveSeveralMarksUntilTheViewIsRedrawn() {
     WindowFixture w;
-    TForm1& f = *w.form;
-    OpenPatternPhoto(w, 400, 300);
+    TForm1Parts& f = w.f();
+    w.OpenPatternPhoto(400, 300);
     QTest::mouseClick(f.CheckBox4, Qt::LeftButton);
     const Bitmap before = f.Image2->Picture();
     Drag(f, QPoint(20, 30), {QPoint(300, 60)}, QPoint(300, 60));
