@@ -3,7 +3,9 @@
 #include <sys/mman.h>
 
 #include <cstdint>
+#include <fstream>
 #include <new>
+#include <string>
 
 namespace rumora {
 namespace {
@@ -12,11 +14,33 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
 std::size_t RoundUp(std::size_t v, std::size_t to) { return (v + to - 1) / to * to; }
 
+// What the system says it can still give without swapping anything out or killing anyone:
+// available memory plus free swap, in bytes; the largest size_t when it does not say.
+std::size_t MemoryTheSystemCanGive() {
+  std::ifstream info("/proc/meminfo");
+  std::string field;
+  std::size_t kilobytes = 0;
+  std::size_t total = 0;
+  int found = 0;
+  while (info >> field >> kilobytes) {
+    if (field == "MemAvailable:" || field == "SwapFree:") {
+      total += kilobytes * 1024;
+      ++found;
+    }
+    info.ignore(64, '\n');  // the unit
+  }
+  return found == 2 ? total : static_cast<std::size_t>(-1);
+}
+
 // A mapping of `length` bytes (a multiple of 2 MB) that starts on a 2 MB boundary: map 2 MB
-// more, then give back the unaligned head and the tail beyond the length.
+// more, then give back the unaligned head and the tail beyond the length. The mapping is
+// charged to the system's commit accounting, and a request beyond what the system has
+// available is refused here: Linux lends address space freely, and a block it cannot back
+// would kill the process at its first touch instead of failing now.
 std::uint8_t* MapAligned(std::size_t length) {
+  if (length > MemoryTheSystemCanGive()) throw std::bad_alloc();
   void* raw = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE,
-                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (raw == MAP_FAILED) throw std::bad_alloc();
   const auto start = reinterpret_cast<std::uintptr_t>(raw);
   const std::uintptr_t aligned = RoundUp(start, kHugePage);

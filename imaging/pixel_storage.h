@@ -23,7 +23,8 @@ class PixelStorage {
   static constexpr std::size_t kMappedBytes = std::size_t{4} << 20;
 
   PixelStorage() = default;
-  // Throws std::bad_alloc when the memory cannot be had.
+  // Throws std::bad_alloc when the memory cannot be had, or (for a mapped block) when it is
+  // more than the system reports available.
   explicit PixelStorage(std::size_t bytes);
 
   std::uint8_t* get() const { return mapped_ ? mapped_.get() : heap_.get(); }
