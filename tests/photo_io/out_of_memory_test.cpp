@@ -1,8 +1,7 @@
 // Running out of memory is an Error the window can show, never a killed process: each case runs
 // in a child process whose address space is capped below what the operation needs.
-#include <sys/resource.h>
-
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <cstdlib>
 #include <functional>
