@@ -1,5 +1,7 @@
 #include "imaging/image_view.h"
 
+#include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace rumora {
@@ -29,8 +31,21 @@ void ImageView::AssignPicture(Bitmap&& bitmap) {
   canvas_.Bind(&*picture_);
 }
 
-void StretchToView(const Bitmap& bitmap, ImageView& view) {
-  view.GetCanvas().StretchDraw(0, 0, view.ControlWidth(), view.ControlHeight(), bitmap);
+void StretchToView(const Bitmap& bitmap, ImageView& view, Scaling scaling) {
+  const int width = view.ControlWidth(), height = view.ControlHeight();
+  if (scaling == Scaling::kNearestPixel) {
+    view.GetCanvas().StretchDraw(0, 0, width, height, bitmap);
+    return;
+  }
+  Bitmap& picture = view.Picture();
+  const int columnEnd = std::min(width, picture.Width());
+  const int rowEnd = std::min(height, picture.Height());
+  if (bitmap.Empty() || columnEnd <= 0 || rowEnd <= 0) return;
+  std::optional<Bitmap> sourceCopy;  // a picture stretched onto itself is read as it was
+  if (&bitmap == &picture) sourceCopy.emplace(bitmap);
+  const Bitmap& from = sourceCopy ? *sourceCopy : bitmap;
+  PlanSmoothScale(from, 0, 0, from.Width(), from.Height(), width, height, columnEnd, rowEnd)
+      .MakeRows(from, picture, 0, 0, 0, rowEnd);
 }
 
 }  // namespace rumora

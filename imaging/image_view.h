@@ -4,6 +4,7 @@
 
 #include "imaging/bitmap.h"
 #include "imaging/canvas.h"
+#include "imaging/smooth_scale.h"
 
 namespace rumora {
 
@@ -37,9 +38,10 @@ class ImageView {
   Canvas canvas_;
 };
 
-// Draws the whole bitmap nearest-pixel stretched into (0, 0, control width, control height) of
-// the view's canvas: where the control is larger than the picture the excess is lost, where it
-// is smaller the rest of the picture keeps its contents. The bitmap is only read.
-void StretchToView(const Bitmap& bitmap, ImageView& view);
+// Draws the whole bitmap stretched into (0, 0, control width, control height) of the view's
+// canvas, nearest-pixel or with the smooth filter (SmoothScale): where the control is larger
+// than the picture the excess is lost, where it is smaller the rest of the picture keeps its
+// contents. The bitmap is only read.
+void StretchToView(const Bitmap& bitmap, ImageView& view, Scaling scaling = Scaling::kNearestPixel);
 
 }  // namespace rumora

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "imaging/rounding.h"
+#include "imaging/smooth_scale.h"
 #include "imaging/stretch_index.h"
 #include "layout/split_lines.h"
 
@@ -16,47 +17,25 @@ constexpr std::size_t kPixelBytes = 3;
 
 std::size_t Bytes(std::int64_t pixels) { return static_cast<std::size_t>(pixels) * kPixelBytes; }
 
-// Which target columns of a stretch read which source columns. The block's column c lies at
-// source column blockLeft + c; the target's columns [first, end) split into a black run before
-// the photo, a run that reads the photo (at the byte offsets in `offsets`), and a black run
-// after it. The stretch's choice of column never decreases, so the runs are contiguous.
-struct ColumnPlan {
-  int first = 0, inFirst = 0, inEnd = 0, end = 0;
-  std::vector<std::size_t> offsets;  // per column of [inFirst, inEnd)
-};
-
-ColumnPlan PlanColumns(int first, int end, std::int64_t blockLeft, std::int64_t blockWidth,
-                       std::int64_t targetWidth, int sourceWidth) {
-  ColumnPlan plan{first, first, first, end, {}};
-  for (int x = first; x < end; ++x) {
+// Byte offsets in a source row of the source column each target column of a stretch reads: the
+// block's column c lies at source column blockLeft + c, held to the photo's columns.
+std::vector<std::size_t> PlanColumns(int end, std::int64_t blockLeft, std::int64_t blockWidth,
+                                     std::int64_t targetWidth, int sourceWidth) {
+  std::vector<std::size_t> offsets(static_cast<std::size_t>(end));
+  for (int x = 0; x < end; ++x) {
     const std::int64_t sx = blockLeft + StretchSourceIndex(x, blockWidth, targetWidth);
-    if (sx < 0) {
-      plan.inFirst = plan.inEnd = x + 1;
-    } else if (sx < sourceWidth) {
-      plan.offsets.push_back(Bytes(sx));
-      plan.inEnd = x + 1;
-    } else {
-      break;
-    }
+    offsets[static_cast<std::size_t>(x)] = Bytes(std::clamp<std::int64_t>(sx, 0, sourceWidth - 1));
   }
-  return plan;
+  return offsets;
 }
 
-// One target row from source row `in` (null when the row lies outside the source).
-void SampleRow(const ColumnPlan& plan, const std::uint8_t* in, std::uint8_t* out) {
-  if (in == nullptr) {
-    std::memset(out, 0, Bytes(plan.end - plan.first));
-    return;
+void SampleRow(const std::vector<std::size_t>& offsets, const std::uint8_t* in, std::uint8_t* out) {
+  for (const std::size_t offset : offsets) {
+    out[0] = in[offset];
+    out[1] = in[offset + 1];
+    out[2] = in[offset + 2];
+    out += 3;
   }
-  std::memset(out, 0, Bytes(plan.inFirst - plan.first));
-  std::uint8_t* p = out + Bytes(plan.inFirst - plan.first);
-  for (const std::size_t offset : plan.offsets) {
-    p[0] = in[offset];
-    p[1] = in[offset + 1];
-    p[2] = in[offset + 2];
-    p += 3;
-  }
-  std::memset(p, 0, Bytes(plan.end - plan.inEnd));
 }
 
 }  // namespace
@@ -80,7 +59,8 @@ Region SourceBlock(std::int32_t L, std::int32_t T, std::int32_t R, std::int32_t 
 }
 
 void CopyRegionScaled(const Bitmap& source, ImageView& target, std::int32_t L, std::int32_t T,
-                      std::int32_t R, std::int32_t B, double s, Progress& progress) {
+                      std::int32_t R, std::int32_t B, double s, Progress& progress,
+                      Scaling scaling) {
   const Region block = SourceBlock(L, T, R, B, s);
   const std::int64_t width = std::int64_t{block.right} - block.left + 1;
   const std::int64_t height = std::int64_t{block.bottom} - block.top + 1;
@@ -100,17 +80,30 @@ void CopyRegionScaled(const Bitmap& source, ImageView& target, std::int32_t L, s
 
   const int columnEnd = static_cast<int>(std::min<std::int64_t>(viewWidth, picture.Width()));
   const int rowEnd = static_cast<int>(std::min<std::int64_t>(viewHeight, picture.Height()));
-  const ColumnPlan plan = PlanColumns(0, columnEnd, block.left, width, viewWidth, from.Width());
+  if (from.Empty()) {
+    for (int row = 0; row < rowEnd; ++row) std::memset(picture.Row(row), 0, Bytes(columnEnd));
+    return;
+  }
+  if (scaling == Scaling::kSmooth) {
+    PlanSmoothScale(from, block.left, block.top, width, height, viewWidth, viewHeight, columnEnd,
+                    rowEnd)
+        .MakeRows(from, picture, 0, 0, 0, rowEnd);
+    progress.SetPosition(static_cast<int>(
+        std::min<std::int64_t>(StretchSourceIndex(rowEnd - 1, height, viewHeight), INT32_MAX)));
+    return;
+  }
+  const std::vector<std::size_t> offsets =
+      PlanColumns(columnEnd, block.left, width, viewWidth, from.Width());
   // The first row has no predecessor; any source row, even -1, can be a block's first.
   std::optional<std::int64_t> previousY;
   for (int row = 0; row < rowEnd; ++row) {
     const std::int64_t blockRow = StretchSourceIndex(row, height, viewHeight);
-    const std::int64_t y = block.top + blockRow;
+    const std::int64_t y = std::clamp<std::int64_t>(block.top + blockRow, 0, from.Height() - 1);
     std::uint8_t* out = picture.Row(row);
     if (previousY == y) {
       std::memcpy(out, picture.Row(row - 1), Bytes(columnEnd));
     } else {
-      SampleRow(plan, y >= 0 && y < from.Height() ? from.Row(static_cast<int>(y)) : nullptr, out);
+      SampleRow(offsets, from.Row(static_cast<int>(y)), out);
     }
     previousY = y;
     progress.SetPosition(static_cast<int>(std::min<std::int64_t>(blockRow, INT32_MAX)));
@@ -146,20 +139,20 @@ void PasteImageAt(ImageView& source, ImageView& target, int dx, int dy) {
 void TrimIntoOutput(const Bitmap& working, int inputViewWidth, const FrameBounds& frame,
                     const LayoutState& state, const RegionTable& table, ImageView& output,
                     ImageView& scratch, const std::function<void(int, int)>& setScratchSize,
-                    bool splitLinesTicked, Progress& progress) {
+                    bool splitLinesTicked, Progress& progress, Scaling scaling) {
   setScratchSize(kOutputWidth, kOutputHeight);
   scratch.GetCanvas();
   const double s = TrimScale(working.Width(), inputViewWidth);
   const Region framed = FramedRectangle(frame);
   if (state.LayoutKind == 0) {
     CopyRegionScaled(working, output, framed.left, framed.top, framed.right, framed.bottom, s,
-                     progress);
+                     progress, scaling);
   } else {
     // The scratch view takes the pane's size; the block then goes to the pane's corner.
     const Region& pane = table[state.PaneIndex];
     setScratchSize(RegionWidth(pane), RegionHeight(pane));
     CopyRegionScaled(working, scratch, framed.left, framed.top, framed.right, framed.bottom, s,
-                     progress);
+                     progress, scaling);
     PasteImageAt(scratch, output, pane.left, pane.top);
   }
   DrawSplitLines(output.GetCanvas(), state.LayoutKind, splitLinesTicked);

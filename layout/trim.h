@@ -6,6 +6,7 @@
 #include "imaging/bitmap.h"
 #include "imaging/image_view.h"
 #include "imaging/progress.h"
+#include "imaging/smooth_scale.h"
 #include "layout/frame_bounds.h"
 #include "layout/region_table.h"
 
@@ -23,15 +24,18 @@ Region FramedRectangle(const FrameBounds& frame);
 // each edge Round(edge * s), the product formed in extended precision, halves to even.
 Region SourceBlock(std::int32_t L, std::int32_t T, std::int32_t R, std::int32_t B, double s);
 
-// Copies the source block of view rectangle (L, T, R, B) at scale s (see SourceBlock),
-// stretched over the whole target view (StretchToView), with the same bytes as copying the block
-// into a temporary bitmap and stretching that: only the pixels the stretch shows are read,
-// straight from the source. Source pixels outside the bitmap come out black; the block is never
-// clamped. Progress: maximum = the block's rows, minimum and position 0, then after each target
-// row the index of the block row it shows; the caller puts it back to 0. A block without pixels
-// (a frame of no width or height) draws nothing. Cannot fail (beyond creating a missing picture).
+// Copies the source block of view rectangle (L, T, R, B) at scale s (see SourceBlock) over the
+// whole target view, clipped to its picture. Nearest-pixel scaling gives the bytes of copying the
+// block into a temporary bitmap and stretching that (StretchToView), reading only the pixels the
+// stretch shows; smooth scaling is the filter of SmoothAxis over the block. The block is never
+// clamped: a block pixel beyond the source reads the source's nearest edge pixel (black for an
+// empty source). Progress: maximum = the block's rows, minimum and position 0, then the index of
+// the block row each target row shows (nearest pixel: after each row; smooth: once, at the end);
+// the caller puts it back to 0. A block without pixels (a frame of no width or height) draws
+// nothing. Cannot fail (beyond creating a missing picture).
 void CopyRegionScaled(const Bitmap& source, ImageView& target, std::int32_t L, std::int32_t T,
-                      std::int32_t R, std::int32_t B, double s, Progress& progress);
+                      std::int32_t R, std::int32_t B, double s, Progress& progress,
+                      Scaling scaling = Scaling::kNearestPixel);
 
 // Copies the top-left part of the source view's picture, as large as the source control, into
 // the target view's picture with its top-left corner at (dx, dy). Reading beyond the source
@@ -43,11 +47,12 @@ void PasteImageAt(ImageView& source, ImageView& target, int dx, int dy);
 // frame's block of `working` is copied at s = working width / input view width into the whole
 // output (layout 0) or into the scratch view at the pane's size and pasted at the pane's corner,
 // then the split lines are drawn (DrawSplitLines with `splitLinesTicked`). `setScratchSize`
-// sets the scratch view's control size. Hiding and showing the views and resetting the progress
-// bar are the caller's.
+// sets the scratch view's control size; `scaling` is CopyRegionScaled's. Hiding and showing the
+// views and resetting the progress bar are the caller's.
 void TrimIntoOutput(const Bitmap& working, int inputViewWidth, const FrameBounds& frame,
                     const LayoutState& state, const RegionTable& table, ImageView& output,
                     ImageView& scratch, const std::function<void(int, int)>& setScratchSize,
-                    bool splitLinesTicked, Progress& progress);
+                    bool splitLinesTicked, Progress& progress,
+                    Scaling scaling = Scaling::kNearestPixel);
 
 }  // namespace rumora

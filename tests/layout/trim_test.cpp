@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -74,24 +75,21 @@ TEST(CopyRegionScaled, ProductsAreExtendedThenRoundedHalfToEven) {
   EXPECT_EQ(SourceBlock(301, 301, 0, 0, 1.0 / 602.0).left, 1);
 }
 
-TEST(CopyRegionScaled, PixelsBeyondThePhotoComeOutBlack) {
+// Beyond every edge of the photo, at scale 1 on either side: the nearest edge pixel.
+TEST(CopyRegionScaled, PixelsBeyondThePhotoReadTheNearestEdge) {
   const Bitmap photo = PositionPhoto(100, 80);
-  ScratchImageView view(20, 20);
   NoProgress progress;
-  CopyRegionScaled(photo, view, 90, 70, 109, 89, 1.0, progress);
-  const Bitmap& out = view.Picture();
-  EXPECT_EQ(out.Pixel(9, 9), PositionColour(99, 79));
-  EXPECT_EQ(out.Pixel(0, 0), PositionColour(90, 70));
-  EXPECT_TRUE(AllPixels(out, 10, 0, 20, 20, clBlack));
-  EXPECT_TRUE(AllPixels(out, 0, 10, 20, 20, clBlack));
-
-  // Beyond the left and top edges as well.
-  ScratchImageView before(10, 10);
-  CopyRegionScaled(photo, before, -5, -5, 4, 4, 1.0, progress);
-  EXPECT_TRUE(AllPixels(before.Picture(), 0, 0, 10, 5, clBlack));
-  EXPECT_TRUE(AllPixels(before.Picture(), 0, 5, 5, 10, clBlack));
-  EXPECT_EQ(before.Picture().Pixel(5, 5), PositionColour(0, 0));
-  EXPECT_EQ(before.Picture().Pixel(9, 9), PositionColour(4, 4));
+  for (const auto& [left, top] : {std::pair{90, 70}, {-5, -5}}) {
+    ScratchImageView view(20, 20);
+    CopyRegionScaled(photo, view, left, top, left + 19, top + 19, 1.0, progress);
+    for (int y = 0; y < 20; ++y) {
+      for (int x = 0; x < 20; ++x) {
+        ASSERT_EQ(view.Picture().Pixel(x, y),
+                  PositionColour(std::clamp(left + x, 0, 99), std::clamp(top + y, 0, 79)))
+            << left << "," << top << ": " << x << "," << y;
+      }
+    }
+  }
 }
 
 TEST(CopyRegionScaled, BeforeAnyPhotoThePaneTurnsBlack) {
@@ -147,17 +145,20 @@ TEST(PasteImageAt, ClipsToTheTargetAndReadsBlackBeyondTheSource) {
   EXPECT_TRUE(AllPixels(out, 0, 0, 5, 3, clSilver));
 }
 
-// The trim as first built: the whole block copied pixel by pixel into a temporary bitmap (black
-// outside the photo), then stretched over the view.
-void BlockCopyThenStretch(const Bitmap& source, ImageView& target, const Region& view, double s) {
+// The trim as first built: the whole block copied pixel by pixel into a temporary bitmap (the
+// nearest edge pixel outside the photo), then stretched over the view.
+void BlockCopyThenStretch(const Bitmap& source, ImageView& target, const Region& view, double s,
+                          Scaling scaling) {
   const Region block = SourceBlock(view.left, view.top, view.right, view.bottom, s);
   Bitmap temporary(block.right - block.left + 1, block.bottom - block.top + 1);
   for (int y = block.top; y <= block.bottom; ++y) {
     for (int x = block.left; x <= block.right; ++x) {
-      temporary.SetPixel(x - block.left, y - block.top, source.Pixel(x, y));
+      temporary.SetPixel(x - block.left, y - block.top,
+                         source.Pixel(std::clamp(x, 0, source.Width() - 1),
+                                      std::clamp(y, 0, source.Height() - 1)));
     }
   }
-  StretchToView(temporary, target);
+  StretchToView(temporary, target, scaling);
 }
 
 // The first differing byte of two pictures, named by position and channel; empty when equal.
@@ -176,8 +177,9 @@ std::string FirstDifference(const Bitmap& expected, const Bitmap& actual) {
   return "";
 }
 
-// Sampling the pane straight from the photo gives the bytes of the block copy, for frames of
-// every pane of every layout, inside, across and beyond the photo's edges, at scales both ways.
+// Scaling the pane straight from the photo gives the bytes of scaling a copy of the block, for
+// frames of every pane of every layout, inside, across and beyond the photo's edges, at scales
+// both ways, nearest-pixel and smooth.
 // At scale 1 the blocks start at every row and column from -3 to 0.
 TEST(CopyRegionScaled, SamplesTheSameBytesAsCopyingTheBlock) {
   const Bitmap photo = PositionPhoto(331, 219);
@@ -197,17 +199,19 @@ TEST(CopyRegionScaled, SamplesTheSameBytesAsCopyingTheBlock) {
         const int l = nearCorner ? -(trial % 4) : left(random);
         const int t = nearCorner ? -((trial / 4 + slot) % 4) : top(random);
         const Region framed = FramedRectangle({l, t, w, h});
+        const Scaling scaling = trial % 2 ? Scaling::kSmooth : Scaling::kNearestPixel;
         ScratchImageView expected(600, 450), actual(600, 450);
         expected.Picture().Fill(clSilver);
         actual.Picture().Fill(clSilver);
         expected.SetControlSize(RegionWidth(pane), RegionHeight(pane));
         actual.SetControlSize(RegionWidth(pane), RegionHeight(pane));
-        BlockCopyThenStretch(photo, expected, framed, s);
+        BlockCopyThenStretch(photo, expected, framed, s, scaling);
         CopyRegionScaled(photo, actual, framed.left, framed.top, framed.right, framed.bottom, s,
-                         progress);
+                         progress, scaling);
         ASSERT_EQ(FirstDifference(expected.Picture(), actual.Picture()), "")
             << "slot " << slot << ", view width " << viewWidth << ", frame (" << framed.left << ","
-            << framed.top << ")-(" << framed.right << "," << framed.bottom << ")";
+            << framed.top << ")-(" << framed.right << "," << framed.bottom << ")"
+            << (trial % 2 ? " smooth" : "");
       }
     }
   }

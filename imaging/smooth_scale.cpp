@@ -1,0 +1,210 @@
+#include "imaging/smooth_scale.h"
+
+#include <algorithm>
+#include <cstring>
+#include <type_traits>
+
+#include "imaging/parallel_rows.h"
+#include "imaging/row_pair_sums.h"
+
+namespace rumora {
+namespace {
+
+using Wide = __int128;
+using WideUnsigned = unsigned __int128;
+
+constexpr std::uint64_t kMaxChannel = 255;
+// Column sums are 32-bit and formed two source rows at a time with 16-bit signed weights.
+constexpr std::uint64_t kMaxPairedWeight = 32767;
+// Below this much source data a band is not worth a thread.
+constexpr std::int64_t kBytesPerBand = std::int64_t{1} << 20;
+
+void AccumulateRow(std::uint64_t* acc, std::size_t count, const std::uint8_t* a,
+                   std::uint64_t weight) {
+  for (std::size_t n = 0; n < count; ++n) acc[n] += weight * a[n];
+}
+
+// sum / denominator rounded to the nearest integer, halves to even.
+template <typename Sum>
+std::uint8_t RoundedQuotient(Sum sum, Sum denominator, Sum reciprocal) {
+  Sum quotient;
+  if constexpr (std::is_same_v<Sum, std::uint64_t>) {
+    // reciprocal = floor((2^64 - 1) / denominator) leaves the quotient at most one short.
+    quotient = static_cast<Sum>((static_cast<WideUnsigned>(sum) * reciprocal) >> 64);
+  } else {
+    quotient = sum / denominator;
+  }
+  Sum remainder = sum - quotient * denominator;
+  for (int step = 0; step < 2; ++step) {  // two steps, to be sure
+    const bool under = remainder >= denominator;
+    quotient += under;
+    remainder -= under ? denominator : 0;
+  }
+  if (2 * remainder > denominator || (2 * remainder == denominator && (quotient & 1) != 0)) {
+    ++quotient;
+  }
+  return static_cast<std::uint8_t>(quotient);
+}
+
+}  // namespace
+
+SmoothAxis::SmoothAxis(std::int64_t blockStart, std::int64_t blockSize, std::int64_t targetSize,
+                       int targetEnd, int sourceSize) {
+  const auto clampSource = [sourceSize](Wide s) {
+    return static_cast<int>(std::clamp<Wide>(s, 0, sourceSize - 1));
+  };
+  const Wide b = blockSize, p = targetSize;
+  begin_.reserve(static_cast<std::size_t>(targetEnd) + 1);
+  if (blockSize >= targetSize) {
+    denominator_ = static_cast<std::uint64_t>(blockSize);
+    // In units of 1 / targetSize: target i covers [i * b, (i + 1) * b), block pixel k covers
+    // [k * p, (k + 1) * p); the edge pixels of the source reach out to either side.
+    constexpr Wide kFar = Wide{1} << 120;
+    for (int i = 0; i < targetEnd; ++i) {
+      const Wide lo = i * b, hi = (i + 1) * b;
+      const int first = clampSource(blockStart + lo / p),
+                last = clampSource(blockStart + (hi - 1) / p);
+      for (int c = first; c <= last; ++c) {
+        const Wide start = c == 0 ? -kFar : (c - blockStart) * p;
+        const Wide end = c == sourceSize - 1 ? kFar : (c - blockStart + 1) * p;
+        const Wide overlap = std::min(end, hi) - std::max(start, lo);
+        if (overlap > 0) Add(c, static_cast<std::uint64_t>(overlap));
+      }
+      begin_.push_back(taps_.size());
+    }
+  } else {
+    denominator_ = static_cast<std::uint64_t>(2 * targetSize);
+    // In units of 1 / (2 * targetSize): u = ((2i + 1) * b - p) / (2p).
+    for (int i = 0; i < targetEnd; ++i) {
+      const Wide u = std::clamp<Wide>((2 * Wide{i} + 1) * b - p, 0, (b - 1) * 2 * p);
+      const Wide k = u / (2 * p), f = u % (2 * p);
+      Add(clampSource(blockStart + k), static_cast<std::uint64_t>(2 * p - f));
+      Add(clampSource(blockStart + std::min(k + 1, b - 1)), static_cast<std::uint64_t>(f));
+      begin_.push_back(taps_.size());
+    }
+  }
+}
+
+void SmoothAxis::Add(int source, std::uint64_t weight) {
+  if (weight == 0) return;
+  if (taps_.size() > begin_.back() && taps_.back().source == source) {
+    taps_.back().weight += weight;
+  } else {
+    taps_.push_back({source, weight});
+  }
+  if (lastSource_ < firstSource_) {
+    firstSource_ = lastSource_ = source;
+  } else {
+    firstSource_ = std::min(firstSource_, source);
+    lastSource_ = std::max(lastSource_, source);
+  }
+  maxWeight_ = std::max(maxWeight_, taps_.back().weight);
+}
+
+template <typename Sum>
+void SmoothScale::MakeBand(const Bitmap& source, Bitmap& target, int targetLeft, int targetTop,
+                           int rowBegin, int rowEnd) const {
+  // 32-bit column sums, two rows at a time, with 64-bit pixel sums; 64 and 128 bits for
+  // blocks whose weights would not fit.
+  using ColumnSum =
+      std::conditional_t<std::is_same_v<Sum, std::uint64_t>, std::uint32_t, std::uint64_t>;
+  const int columnFirst = columns_.FirstSource();
+  const std::size_t count = static_cast<std::size_t>(columns_.LastSource() - columnFirst + 1) * 3;
+  const std::size_t offset = static_cast<std::size_t>(columnFirst) * 3;
+  std::vector<ColumnSum> sums(count + 1);  // one more for the pixel kernel's fourth lane
+  // The column taps flattened for the pixel kernel.
+  std::vector<std::size_t> tapBegin{0};
+  std::vector<std::uint32_t> tapOffsets, tapWeights;
+  std::vector<std::uint64_t> pixelSums;
+  if constexpr (std::is_same_v<Sum, std::uint64_t>) {
+    for (int column = 0; column < columns_.TargetEnd(); ++column) {
+      for (const SmoothAxis::Tap& tap : columns_.Taps(column)) {
+        tapOffsets.push_back(static_cast<std::uint32_t>(tap.source - columnFirst) * 3);
+        tapWeights.push_back(static_cast<std::uint32_t>(tap.weight));
+      }
+      tapBegin.push_back(tapOffsets.size());
+    }
+    pixelSums.resize(static_cast<std::size_t>(columns_.TargetEnd()) * 4);
+  }
+  const Sum denominator = static_cast<Sum>(columns_.Denominator()) * rows_.Denominator();
+  Sum reciprocal = 0;
+  if constexpr (std::is_same_v<Sum, std::uint64_t>) reciprocal = UINT64_MAX / denominator;
+  std::vector<const std::uint8_t*> pairRows;
+  std::vector<std::uint32_t> pairWeights;
+  for (int row = rowBegin; row < rowEnd; ++row) {
+    const auto rowTaps = rows_.Taps(row);
+    if constexpr (std::is_same_v<ColumnSum, std::uint32_t>) {
+      pairRows.clear();
+      pairWeights.clear();
+      for (std::size_t t = 0; t < rowTaps.size(); t += 2) {
+        const bool paired = t + 1 < rowTaps.size();
+        const SmoothAxis::Tap& next = rowTaps[paired ? t + 1 : t];
+        pairRows.push_back(source.Row(rowTaps[t].source) + offset);
+        pairRows.push_back(source.Row(next.source) + offset);
+        pairWeights.push_back(static_cast<std::uint32_t>(rowTaps[t].weight) |
+                              (paired ? static_cast<std::uint32_t>(next.weight) << 16 : 0));
+      }
+      SumRowPairs(sums.data(), count, pairRows.data(), pairWeights.data(), pairWeights.size());
+    } else {
+      std::fill(sums.begin(), sums.end(), ColumnSum{0});
+      for (const SmoothAxis::Tap& tap : rowTaps) {
+        AccumulateRow(sums.data(), count, source.Row(tap.source) + offset, tap.weight);
+      }
+    }
+    std::uint8_t* out = target.Row(targetTop + row) + static_cast<std::size_t>(targetLeft) * 3;
+    if constexpr (std::is_same_v<Sum, std::uint64_t>) {
+      SumPixelTaps(pixelSums.data(), columns_.TargetEnd(), sums.data(), tapBegin.data(),
+                   tapOffsets.data(), tapWeights.data());
+      for (std::size_t n = 0; n < pixelSums.size(); n += 4, out += 3) {
+        for (int c = 0; c < 3; ++c) {
+          out[c] = RoundedQuotient<Sum>(pixelSums[n + c], denominator, reciprocal);
+        }
+      }
+      continue;
+    }
+    for (int column = 0; column < columns_.TargetEnd(); ++column, out += 3) {
+      Sum blue = 0, green = 0, red = 0;
+      for (const SmoothAxis::Tap& tap : columns_.Taps(column)) {
+        const ColumnSum* s = sums.data() + static_cast<std::size_t>(tap.source - columnFirst) * 3;
+        blue += static_cast<Sum>(tap.weight) * s[0];
+        green += static_cast<Sum>(tap.weight) * s[1];
+        red += static_cast<Sum>(tap.weight) * s[2];
+      }
+      out[0] = RoundedQuotient<Sum>(blue, denominator, reciprocal);
+      out[1] = RoundedQuotient<Sum>(green, denominator, reciprocal);
+      out[2] = RoundedQuotient<Sum>(red, denominator, reciprocal);
+    }
+  }
+}
+
+void SmoothScale::MakeRows(const Bitmap& source, Bitmap& target, int targetLeft, int targetTop,
+                           int rowBegin, int rowEnd) const {
+  if (rowBegin >= rowEnd || columns_.TargetEnd() == 0) return;
+  // The widest channel sum is the whole denominator times 255.
+  const WideUnsigned largest =
+      WideUnsigned{columns_.Denominator()} * rows_.Denominator() * kMaxChannel;
+  const bool narrow = rows_.MaxWeight() <= kMaxPairedWeight && columns_.MaxWeight() <= UINT32_MAX &&
+                      rows_.Denominator() * kMaxChannel <= UINT32_MAX && largest <= UINT64_MAX;
+  std::int64_t taps = 0;
+  for (int row = rowBegin; row < rowEnd; ++row) taps += std::ssize(rows_.Taps(row));
+  const std::int64_t rows = rowEnd - rowBegin;
+  const std::int64_t bytes = taps * (columns_.LastSource() - columns_.FirstSource() + 1) * 3;
+  ForEachRowBand(rows, bytes < kBytesPerBand ? rows : 1, [&](std::int64_t begin, std::int64_t end) {
+    const int first = rowBegin + static_cast<int>(begin), last = rowBegin + static_cast<int>(end);
+    if (narrow) {
+      MakeBand<std::uint64_t>(source, target, targetLeft, targetTop, first, last);
+    } else {
+      MakeBand<WideUnsigned>(source, target, targetLeft, targetTop, first, last);
+    }
+  });
+}
+
+SmoothScale PlanSmoothScale(const Bitmap& source, std::int64_t blockLeft, std::int64_t blockTop,
+                            std::int64_t blockWidth, std::int64_t blockHeight,
+                            std::int64_t targetWidth, std::int64_t targetHeight, int columnEnd,
+                            int rowEnd) {
+  return SmoothScale(SmoothAxis(blockLeft, blockWidth, targetWidth, columnEnd, source.Width()),
+                     SmoothAxis(blockTop, blockHeight, targetHeight, rowEnd, source.Height()));
+}
+
+}  // namespace rumora
