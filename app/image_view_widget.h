@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 #include <functional>
 
 #include "imaging/image_view.h"
+
+class QPainter;
 
 namespace rumora {
 
@@ -23,6 +26,14 @@ class ImageViewWidget final : public QWidget, public ImageView {
   // A left-button click; the second click of a double click does not count again.
   std::function<void()> OnClick;
 
+  // A sharper rendition of what the picture shows in the control, made for screens with
+  // `sharp.devicePixelRatio()` device pixels per pixel: painted in the picture's place while
+  // the screen has that ratio, with whatever was drawn into the picture since (the angle line)
+  // over it. A picture changed in more than a few lines, or another ratio, shows the picture
+  // itself again.
+  void SetSharpPicture(QImage sharp);
+  void ClearSharpPicture();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -31,8 +42,14 @@ class ImageViewWidget final : public QWidget, public ImageView {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
+  // Paints the sharp rendition and what was drawn into the picture since; false when the
+  // rendition no longer fits.
+  bool PaintSharp(QPainter& painter);
+
   // The second press of a double click: its release is not another click.
   bool doubleClickPressed_ = false;
+  QImage sharp_;
+  Bitmap sharpBase_;  // the picture as it was when the rendition was made
 };
 
 }  // namespace rumora

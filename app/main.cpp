@@ -46,5 +46,11 @@ int main(int argc, char** argv) {
   app.SetPlatform(&platform);
   rumora::TForm1 form(platform);
   form.show();
+  // `rumora PHOTO` (a file manager's "Open with") opens the photo once the window is up.
+  if (const auto photo = rumora::PhotoArgument(QCoreApplication::arguments())) {
+    QTimer::singleShot(0, &form, [&form, path = *photo] {
+      form.Run([&form, &path] { form.OpenPhotoFile(path); });
+    });
+  }
   return app.exec();
 }

@@ -29,6 +29,8 @@ class Platform {
   virtual void ShowWarning(QWidget* owner, const QString& caption, const QString& text) = 0;
   // The application's error report: the error icon and one OK button.
   virtual void ShowError(QWidget* owner, const QString& caption, const QString& text) = 0;
+  // The program's about box: its icon, `text` (rich text) and one OK button.
+  virtual void ShowAbout(QWidget* owner, const QString& caption, const QString& text) = 0;
 
   // The desktop shell's "open" on `file` (relative names resolve in `workingFolder`). Its result is
   // not examined.

@@ -79,6 +79,10 @@ void QtPlatform::ShowError(QWidget* owner, const QString& caption, const QString
   box.exec();
 }
 
+void QtPlatform::ShowAbout(QWidget* owner, const QString& caption, const QString& text) {
+  QMessageBox::about(owner, caption, text);
+}
+
 void QtPlatform::ShellOpen(QWidget*, const QString& file, const QString& workingFolder) {
   const QString path = QDir::isAbsolutePath(file) ? file : QDir(workingFolder).filePath(file);
   QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::cleanPath(path)));

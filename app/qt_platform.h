@@ -19,6 +19,7 @@ class QtPlatform final : public QObject, public Platform {
                                          const QString& initialFolder) override;
   void ShowWarning(QWidget* owner, const QString& caption, const QString& text) override;
   void ShowError(QWidget* owner, const QString& caption, const QString& text) override;
+  void ShowAbout(QWidget* owner, const QString& caption, const QString& text) override;
   void ShellOpen(QWidget* owner, const QString& file, const QString& workingFolder) override;
   QString ExecutableFolder() override;
   void ClipCursor(const QRect* screenRect) override;

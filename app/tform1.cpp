@@ -21,10 +21,13 @@
 
 namespace rumora {
 
-TForm1::TForm1(Platform& platform, QWidget* parent) : QWidget(parent), platform_(platform) {
+TForm1::TForm1(Platform& platform, QWidget* parent)
+    : QWidget(parent), platform_(platform), options_(LoadUserOptions(UserOptionsPath())) {
   CreateControls();
   progress_ = std::make_unique<QtProgress>(ProgressBar1);
   ConnectHandlers();
+  CreateMenuBar();
+  setAcceptDrops(true);
   Run([this] { FormCreate(); });
 }
 

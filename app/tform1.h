@@ -5,17 +5,24 @@
 #include <optional>
 
 #include "app/qt_text_renderer.h"
+#include "app/user_options.h"
 #include "imaging/bitmap.h"
 #include "imaging/scratch_image_view.h"
 #include "layout/region_table.h"
 #include "photo_io/settings_record.h"
 
+class QAction;
 class QCheckBox;
 class QCloseEvent;
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
+class QKeySequence;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
+class QMenuBar;
 class QProgressBar;
 class QPushButton;
 class QScrollBar;
@@ -151,6 +158,9 @@ class TForm1 final : public QWidget, private TForm1Parts {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // A file dropped anywhere on the window: the first of several is opened as a photo or a logo.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   friend struct TForm1TestAccess;
@@ -200,6 +210,22 @@ class TForm1 final : public QWidget, private TForm1Parts {
   void CreateHiddenControls();
   void ConnectHandlers();
   void ConnectLogoHandlers();
+  // The menu bar above the client area; its actions run through Run as the buttons do.
+  void CreateMenuBar();
+  QAction* AddMenuAction(QMenu* menu, const QString& text, const QList<QKeySequence>& shortcuts,
+                         const std::function<void()>& handler);
+  void FillRecentMenu();
+  // A recent photo opened as a dropped one is; a photo no longer there leaves the list with a
+  // warning.
+  void OpenRecentPhoto(const QString& path);
+  // Puts an opened photo first in the recent photos.
+  void RememberPhoto(const QString& path);
+  // A JPEG file opened as a photo, a BMP file as the logo; anything else is refused with a
+  // warning.
+  void OpenDroppedFile(const QString& path);
+  // Stretches the working bitmap into the input view and, on a screen of more than one device
+  // pixel per pixel, draws the view's sharp rendition from the full-resolution photo.
+  void DrawInputView();
   // Logo overlay steps: a BMP file into LogoBitmap and then the logo picture (which sizes itself
   // to it); the file branch of "開く" after the dialog's folder is set; the frame sized to the
   // logo picture; the output copied into OutputBackup.
@@ -236,6 +262,13 @@ class TForm1 final : public QWidget, private TForm1Parts {
   // from one turn to the next: any other handler frees it first.
   Bitmap turnSpare_;
   bool keepTurnSpare_ = false;
+  // The user's options and recent photos, read at start-up and stored on each change.
+  UserOptions options_;
+  // The client area holds every control at its place; the menu bar lies above it.
+  QWidget* client_ = nullptr;
+  QMenuBar* menuBar_ = nullptr;
+  QMenu* recentMenu_ = nullptr;
+  QLabel* transparencyValue_ = nullptr;
 };
 
 }  // namespace rumora

@@ -42,7 +42,7 @@ void TForm1::RunTonePass(const std::function<void()>& pass) {
     const FlagScope running(tonePassRunning_);
     pass();
   }
-  StretchToView(WorkingBitmap, *Image2);
+  DrawInputView();
 }
 
 void TForm1::BitBtn5Click() {

@@ -102,7 +102,9 @@ void ConfigureFrame(TSelShape* frame, const QRect& bounds) {
 void TForm1::CreateControls() {
   setWindowTitle(QStringLiteral("ルモラプロフェッショナル版"));
   move(201, 103);
-  resize(783, 670);
+  // Every control lies in the client area at its place; the menu bar goes above it.
+  client_ = new QWidget(this);
+  client_->resize(783, 670);
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, QColor::fromRgb(kSilverRgb));
   palette.setColor(QPalette::Button, QColor::fromRgb(kSilverRgb));
@@ -118,26 +120,26 @@ void TForm1::CreateControls() {
 }
 
 void TForm1::CreateTopStrip() {
-  Image7 = MakePicture(this, {6, 0, 131, 65}, PhotoSwitchOvalPicture());
-  Image8 = MakeClickArea(this, {16, 8, 105, 41});
-  Image4 = MakePicture(this, {168, 5, 257, 43}, ViewTabsPicture());
-  inputimg = MakeClickArea(this, {176, 8, 113, 33});
-  outputimg = MakeClickArea(this, {304, 8, 113, 33});
-  Image5 = MakePicture(this, {168, 43, 257, 5}, TabMarkPicture(true));
-  Image6 = MakePicture(this, {168, 43, 257, 5}, TabMarkPicture(false));
+  Image7 = MakePicture(client_, {6, 0, 131, 65}, PhotoSwitchOvalPicture());
+  Image8 = MakeClickArea(client_, {16, 8, 105, 41});
+  Image4 = MakePicture(client_, {168, 5, 257, 43}, ViewTabsPicture());
+  inputimg = MakeClickArea(client_, {176, 8, 113, 33});
+  outputimg = MakeClickArea(client_, {304, 8, 113, 33});
+  Image5 = MakePicture(client_, {168, 43, 257, 5}, TabMarkPicture(true));
+  Image6 = MakePicture(client_, {168, 43, 257, 5}, TabMarkPicture(false));
 
-  Label4 = new QLabel(this);
+  Label4 = new QLabel(client_);
   Label4->move(448, 0);
   Label4->setFont(LayoutFont(kGothicFace, 15, true));
 
-  ProgressBar1 = new QProgressBar(this);
+  ProgressBar1 = new QProgressBar(client_);
   ProgressBar1->setGeometry(448, 24, 169, 16);
   ProgressBar1->setRange(0, 100);
   ProgressBar1->setValue(0);
   ProgressBar1->setTextVisible(false);
 
-  Image9 = MakePicture(this, {704, 6, 66, 37}, HelpOvalPicture());
-  Image10 = MakeClickArea(this, {712, 8, 49, 33});
+  Image9 = MakePicture(client_, {704, 6, 66, 37}, HelpOvalPicture());
+  Image10 = MakeClickArea(client_, {712, 8, 49, 33});
   for (QWidget* area : {static_cast<QWidget*>(Image8), static_cast<QWidget*>(inputimg),
                         static_cast<QWidget*>(outputimg), static_cast<QWidget*>(Image10)}) {
     area->raise();
@@ -145,7 +147,7 @@ void TForm1::CreateTopStrip() {
 }
 
 void TForm1::CreateLayoutGroup() {
-  GroupBox2 = new QGroupBox(this);
+  GroupBox2 = new QGroupBox(client_);
   GroupBox2->setGeometry(8, 72, 137, 201);
   SpeedButton1 = MakeSpeedButton(GroupBox2, {8, 16, 121, 30}, "　分割選択",
                                  ButtonIconKind::LayoutTiles, "分割画面を選択する");
@@ -158,7 +160,7 @@ void TForm1::CreateLayoutGroup() {
 }
 
 void TForm1::CreateOperationGroup() {
-  GroupBox3 = new QGroupBox(QStringLiteral("Ｏｐｅｒａｔｉｏｎ"), this);
+  GroupBox3 = new QGroupBox(QStringLiteral("Ｏｐｅｒａｔｉｏｎ"), client_);
   GroupBox3->setGeometry(8, 280, 137, 353);
   GroupBox3->setFont(LayoutFont(kMinchoFace, 12));
   QWidget* g = GroupBox3;
@@ -183,12 +185,12 @@ void TForm1::CreateOperationGroup() {
   BitBtn1 = MakeButton(g, {8, 312, 121, 30}, "写真を保存", ButtonIconKind::FloppyDisk,
                        "出力写真をファイルに保存します");
 
-  CheckBox3 = MakeCheckBox(this, {16, 648, 57, 17}, "分割線");
+  CheckBox3 = MakeCheckBox(client_, {16, 648, 57, 17}, "分割線");
   CheckBox3->setChecked(true);
 }
 
 void TForm1::CreateViews() {
-  Panel2 = MakePanel(this, {168, 48, 600, 600});
+  Panel2 = MakePanel(client_, {168, 48, 600, 600});
   Image2 = new ImageViewWidget(Panel2);
   Image2->setGeometry(0, 0, 600, 600);
   Image2->SetTextRenderer(&textRenderer_);
@@ -197,7 +199,7 @@ void TForm1::CreateViews() {
   ConfigureFrame(SelShape1, {80, 72, 129, 97});
   SelShape1->ClipCursor = [this](const QRect* rect) { platform_.ClipCursor(rect); };
 
-  Panel1 = MakePanel(this, {168, 48, 600, 450});
+  Panel1 = MakePanel(client_, {168, 48, 600, 450});
   Image1 = new ImageViewWidget(Panel1);
   Image1->setGeometry(0, 0, 600, 450);
   Image1->SetTextRenderer(&textRenderer_);
@@ -209,7 +211,7 @@ void TForm1::CreateViews() {
 }
 
 void TForm1::CreateLogoGroup() {
-  GroupBox1 = new QGroupBox(QStringLiteral("ＬＯＧＯ　Ｐａｓｔ"), this);
+  GroupBox1 = new QGroupBox(QStringLiteral("ＬＯＧＯ　Ｐａｓｔ"), client_);
   GroupBox1->setGeometry(168, 520, 329, 121);
   QWidget* g = GroupBox1;
   ComboBox1 = new QComboBox(g);
@@ -226,12 +228,17 @@ void TForm1::CreateLogoGroup() {
   CheckBox2 = MakeCheckBox(g, {16, 96, 57, 17}, "記録");
   Label1 = MakeLabel(g, {96, 98, 24, 12}, "透過");
   ScrollBar2 = MakeScrollBar(g, {136, 96, 89, 16}, 50);
+  // The weight as a number beside its bar.
+  transparencyValue_ = MakeLabel(g, {230, 96, 30, 16}, "");
+  transparencyValue_->setNum(ScrollBar2->value());
+  connect(ScrollBar2, &QScrollBar::valueChanged, transparencyValue_,
+          qOverload<int>(&QLabel::setNum));
 }
 
 void TForm1::CreateHiddenControls() {
-  ScrollBar1 = MakeScrollBar(this, {160, 624, 137, 16}, 30);
+  ScrollBar1 = MakeScrollBar(client_, {160, 624, 137, 16}, 30);
   ScrollBar1->hide();
-  CheckBox1 = MakeCheckBox(this, {232, 640, 73, 17}, "CheckBox1");
+  CheckBox1 = MakeCheckBox(client_, {232, 640, 73, 17}, "CheckBox1");
   CheckBox1->hide();
   Img1.SetTextRenderer(&textRenderer_);
   Image13.SetTextRenderer(&textRenderer_);

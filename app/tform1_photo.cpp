@@ -2,14 +2,19 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 #include "app/busy_cursor.h"
 #include "app/image_view_widget.h"
 #include "app/input_panel_size.h"
 #include "app/platform.h"
+#include "app/qt_progress.h"
 #include "app/tform1.h"
 #include "imaging/error.h"
+#include "imaging/upright_turn.h"
 #include "layout/sel_shape.h"
 #include "photo_io/jpeg_reader.h"
 #include "photo_io/jpeg_writer.h"
@@ -73,7 +78,23 @@ void TForm1::ShowWorkingBitmap() {
   const PanelSize size = InputPanelSize(WorkingBitmap.Width(), WorkingBitmap.Height());
   Panel2->resize(size.width, size.height);
   Image2->resize(size.width, size.height);
+  DrawInputView();
+}
+
+void TForm1::DrawInputView() {
   StretchToView(WorkingBitmap, *Image2);
+  const qreal ratio = Image2->devicePixelRatioF();
+  if (ratio <= 1 || WorkingBitmap.Empty()) {
+    Image2->ClearSharpPicture();
+    return;
+  }
+  const QImage photo(WorkingBitmap.Data(), WorkingBitmap.Width(), WorkingBitmap.Height(),
+                     static_cast<qsizetype>(WorkingBitmap.Stride()), QImage::Format_BGR888);
+  QImage sharp = photo.scaled(
+      qRound(Image2->width() * ratio), qRound(Image2->height() * ratio), Qt::IgnoreAspectRatio,
+      options_.smoothScaling ? Qt::SmoothTransformation : Qt::FastTransformation);
+  sharp.setDevicePixelRatio(ratio);
+  Image2->SetSharpPicture(std::move(sharp));
 }
 
 bool TForm1::LoadPhoto(const QString& path) {
@@ -89,9 +110,12 @@ bool TForm1::LoadPhoto(const QString& path) {
         // The photo still opens; only its folder is not kept for the next run.
       }
     }
+    const int orientation = decoder.ExifOrientation();  // Decode closes the decoder
     Bitmap photo = decoder.Decode();
+    if (options_.exifOrientation) TurnUpright(photo, orientation, *progress_);
     WorkingBitmap = std::move(photo);
     ShowWorkingBitmap();
+    RememberPhoto(path);
   } catch (const std::exception&) {
     return false;  // nothing is said; what was done before the failure stands
   }
@@ -103,8 +127,12 @@ void TForm1::BitBtn2Click() {
     const QString folder = FolderForDialog(Settings.PhotoFolder());
     if (!folder.isEmpty()) openDialogFolder_ = folder;
   }
-  const auto chosen = platform_.GetOpenFileName(this, QStringLiteral("jpg"),
-                                                QStringLiteral("*.jpg"), openDialogFolder_);
+  if (openDialogFolder_.isEmpty()) {
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    openDialogFolder_ = QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
+  }
+  const auto chosen = platform_.GetOpenFileName(
+      this, QStringLiteral("jpg"), QStringLiteral("*.jpg *.jpeg *.jpe *.jfif"), openDialogFolder_);
   if (chosen && !LoadPhoto(*chosen)) return;
   ShowOpenedPhoto();
 }

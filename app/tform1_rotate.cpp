@@ -20,7 +20,9 @@ void TForm1::BitBtn11Click() {
     return;
   }
   const QString text = Edit1->text();
-  const auto angle = ParseAngleText(text.toStdString(), QLocale().decimalPoint().toStdString());
+  // An input method types full-width digits, signs, points and spaces; NFKC makes them ASCII.
+  const QString ascii = text.normalized(QString::NormalizationForm_KC);
+  const auto angle = ParseAngleText(ascii.toStdString(), QLocale().decimalPoint().toStdString());
   if (!angle) {
     throw Error(QStringLiteral("'%1' は浮動小数点数ではありません").arg(text).toStdString());
   }

@@ -60,7 +60,7 @@ class JpegDecoder {
   int Width() const;
   int Height() const;
   // The Exif orientation the opened file gives its pixels (see JpegExifOrientation), 1 when it
-  // gives none or before a successful Open. Decode never applies it.
+  // gives none, and while no file is open (Decode closes it). Decode never applies it.
   int ExifOrientation() const;
 
   // Decodes the opened photo at full size. Throws Error when nothing is open or decoding fails;

@@ -13,7 +13,7 @@ namespace rumora {
 class FakePlatform final : public Platform {
  public:
   struct Message {
-    QString kind;  // "warning" or "error"
+    QString kind;  // "warning", "error" or "about"
     QString caption;
     QString text;
   };
@@ -50,6 +50,9 @@ class FakePlatform final : public Platform {
   }
   void ShowError(QWidget*, const QString& caption, const QString& text) override {
     messages.push_back({"error", caption, text});
+  }
+  void ShowAbout(QWidget*, const QString& caption, const QString& text) override {
+    messages.push_back({"about", caption, text});
   }
   void ShellOpen(QWidget*, const QString& file, const QString& workingFolder) override {
     shellOpened << file + "|" + workingFolder;

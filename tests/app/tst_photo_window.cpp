@@ -131,7 +131,9 @@ class PhotoWindowTest : public QObject {
     Click(w.f().BitBtn2);
     QCOMPARE(w.platform.openCalls.size(), size_t{2});
     QCOMPARE(w.platform.openCalls[0].filterDescription, QStringLiteral("jpg"));
-    QCOMPARE(w.platform.openCalls[0].filterPattern, QStringLiteral("*.jpg"));
+    QCOMPARE(w.platform.openCalls[0].filterPattern, QStringLiteral("*.jpg *.jpeg *.jpe *.jfif"));
+    // With no folder recorded yet: the user's pictures folder, or home.
+    QVERIFY(QFileInfo(w.platform.openCalls[0].initialFolder).isDir());
     QCOMPARE(w.platform.openCalls[1].initialFolder, w.PathOf("photos") + "/");
   }
 

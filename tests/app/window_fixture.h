@@ -31,6 +31,8 @@ struct WindowFixture {
   explicit WindowFixture(bool withSettingsFile = true,
                          const QByteArray& settings = QByteArray(736, '\0')) {
     platform.executableFolder = folder.path() + "/";
+    // The user's options file lies in the test's folder too.
+    qputenv("XDG_CONFIG_HOME", folder.path().toLocal8Bit());
     if (withSettingsFile) WriteFile("rumora.dat", settings);
     form = std::make_unique<TForm1>(platform);
     form->show();

@@ -1,0 +1,167 @@
+// What the window offers as a desktop program around its own controls: the menu bar with its
+// shortcuts, recent photos, the user's options, files dropped on the window, and the about box.
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QUrl>
+#include <cstdio>
+// clang-format off
+#include <jpeglib.h>  // after <cstdio>: it uses FILE and size_t without declaring them
+// clang-format on
+
+#include "app/command_line.h"
+#include "app/platform.h"
+#include "app/tform1.h"
+
+namespace rumora {
+namespace {
+
+// A BMP file by its name or, whatever its name, by its signature.
+bool IsBmpFile(const QString& path) {
+  if (QFileInfo(path).suffix().compare(QLatin1String("bmp"), Qt::CaseInsensitive) == 0) {
+    return true;
+  }
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) && file.read(2) == "BM";
+}
+
+// A JPEG file by its signature, or by its name when it cannot be read (opening it then says
+// why).
+bool IsJpegFile(const QString& path) {
+  QFile file(path);
+  if (file.open(QIODevice::ReadOnly)) return file.read(2) == QByteArray("\xFF\xD8", 2);
+  static const QStringList kSuffixes{"jpg", "jpeg", "jpe", "jfif"};
+  return kSuffixes.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive);
+}
+
+QString AboutText() {
+  return QStringLiteral(
+             "<p><b>ルモラ</b> %1</p>"
+             "<p>写真から 600×450 の出品画像を作ります。</p>"
+             "<p>使っているライブラリ:</p><ul>"
+             "<li>Qt %2 — GNU LGPL 3</li>"
+             "<li>libjpeg-turbo (JPEG ライブラリ %3) — IJG ライセンス、修正 BSD ライセンス "
+             "(Independent JPEG Group のソフトウェアを含みます)</li></ul>")
+      .arg(ProgramVersion(), QString::fromLatin1(qVersion()))
+      .arg(JPEG_LIB_VERSION / 10.0, 0, 'f', 1);
+}
+
+}  // namespace
+
+QAction* TForm1::AddMenuAction(QMenu* menu, const QString& text,
+                               const QList<QKeySequence>& shortcuts,
+                               const std::function<void()>& handler) {
+  QAction* action = menu->addAction(text);
+  action->setShortcuts(shortcuts);
+  connect(action, &QAction::triggered, this, [this, handler] { Run(handler); });
+  return action;
+}
+
+void TForm1::CreateMenuBar() {
+  menuBar_ = new QMenuBar(this);
+  QMenu* file = menuBar_->addMenu(QStringLiteral("ファイル(&F)"));
+  AddMenuAction(file, QStringLiteral("写真を開く(&O)…"), {QKeySequence::Open},
+                [this] { BitBtn2Click(); });
+  recentMenu_ = file->addMenu(QStringLiteral("最近使った写真(&R)"));
+  connect(recentMenu_, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
+  file->addSeparator();
+  AddMenuAction(file, QStringLiteral("出力写真を保存(&S)…"), {QKeySequence::Save},
+                [this] { BitBtn1Click(); });
+  file->addSeparator();
+  // Closing asks about unsaved work as the window's own close button does.
+  AddMenuAction(file, QStringLiteral("終了(&X)"), {QKeySequence(Qt::CTRL | Qt::Key_Q)},
+                [this] { close(); });
+
+  QMenu* view = menuBar_->addMenu(QStringLiteral("表示(&V)"));
+  AddMenuAction(view, QStringLiteral("入力写真"), {QKeySequence(Qt::CTRL | Qt::Key_1)},
+                [this] { inputimgClick(); });
+  AddMenuAction(view, QStringLiteral("出力写真"), {QKeySequence(Qt::CTRL | Qt::Key_2)},
+                [this] { outputimgClick(); });
+
+  QMenu* options = menuBar_->addMenu(QStringLiteral("設定(&S)"));
+  const auto addOption = [&](const QString& text, bool UserOptions::*option) {
+    QAction* action = AddMenuAction(options, text, {}, [this, option] {
+      options_.*option = !(options_.*option);
+      SaveUserOptions(UserOptionsPath(), options_);
+    });
+    action->setCheckable(true);
+    action->setChecked(options_.*option);
+  };
+  addOption(QStringLiteral("写真の向き情報に従う"), &UserOptions::exifOrientation);
+  addOption(QStringLiteral("なめらかに拡大縮小"), &UserOptions::smoothScaling);
+
+  QMenu* help = menuBar_->addMenu(QStringLiteral("ヘルプ(&H)"));
+  AddMenuAction(help, QStringLiteral("ヘルプ"), {QKeySequence(Qt::Key_F1)},
+                [this] { Image10Click(); });
+  AddMenuAction(help, QStringLiteral("ルモラについて"), {}, [this] {
+    platform_.ShowAbout(this, QStringLiteral("ルモラについて"), AboutText());
+  });
+
+  // The menu bar lies above the client area; the window grows by its height and keeps its size.
+  const int menuHeight = menuBar_->sizeHint().height();
+  menuBar_->setGeometry(0, 0, client_->width(), menuHeight);
+  client_->move(0, menuHeight);
+  setFixedSize(client_->width(), client_->height() + menuHeight);
+}
+
+void TForm1::FillRecentMenu() {
+  recentMenu_->clear();
+  for (const QString& path : options_.recentPhotos) {
+    QAction* action = recentMenu_->addAction(path);
+    connect(action, &QAction::triggered, this,
+            [this, path] { Run([this, path] { OpenRecentPhoto(path); }); });
+  }
+  recentMenu_->setEnabled(!options_.recentPhotos.isEmpty());
+}
+
+void TForm1::OpenRecentPhoto(const QString& path) {
+  if (!QFileInfo::exists(path)) {
+    options_.recentPhotos.removeAll(path);
+    SaveUserOptions(UserOptionsPath(), options_);
+    recentMenu_->setEnabled(!options_.recentPhotos.isEmpty());
+    platform_.ShowWarning(
+        this, QStringLiteral("警告"),
+        QStringLiteral("写真が見つかりません。最近使った写真から外しました。\n%1").arg(path));
+    return;
+  }
+  OpenPhotoFile(path);
+}
+
+void TForm1::RememberPhoto(const QString& path) {
+  options_.AddRecentPhoto(QFileInfo(path).absoluteFilePath());
+  SaveUserOptions(UserOptionsPath(), options_);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (!urls.isEmpty() && urls.front().isLocalFile()) event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.isEmpty() || !urls.front().isLocalFile()) return;
+  event->acceptProposedAction();
+  const QString path = urls.front().toLocalFile();  // only the first of several files
+  Run([this, path] { OpenDroppedFile(path); });
+}
+
+void TForm1::OpenDroppedFile(const QString& path) {
+  if (IsJpegFile(path)) {
+    OpenPhotoFile(path);
+  } else if (IsBmpFile(path)) {
+    OpenLogoFileAt(path);
+  } else {
+    platform_.ShowWarning(this, QStringLiteral("警告"),
+                          QStringLiteral("このファイルは開けません。写真は JPEG ファイル、ロゴは "
+                                         "BMP ファイルをドロップしてください。\n%1")
+                              .arg(path));
+  }
+}
+
+}  // namespace rumora
