@@ -122,6 +122,8 @@ class RotateWindowTest : public QObject {
     QTest::addColumn<bool>("reported");
     QTest::newRow("zero") << "0" << false;
     QTest::newRow("negative zero with exponent") << "-0.0e3" << false;
+    QTest::newRow("full-width zero, as an input method types it") << "　－０．０ｅ３" << false;
+    QTest::newRow("full-width letters") << "ａｂｃ" << true;
     QTest::newRow("letters") << "abc" << true;
     QTest::newRow("empty") << "" << true;
     QTest::newRow("beyond the float range") << "1e39" << true;
