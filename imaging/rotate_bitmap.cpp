@@ -1,7 +1,7 @@
-// Free rotation by inverse mapping. The prescribed arithmetic is 80-bit extended with some
+// Free rotation by inverse mapping. The rotation's arithmetic is 80-bit extended with some
 // values held as 32-bit floats; x87 code for every pixel is slow, so each pixel is computed in
 // double precision where that provably gives the same float (or the same rounded byte), and in
-// extended precision where it might not. Why double is enough:
+// extended precision (the exact path) where it might not. Why double is enough:
 // - px·cos and the like multiply two floats: exact in double as in extended. Their sum is
 //   rounded once in either format, and both roundings then round to a float. The two results
 //   can only differ when the double sum lies exactly halfway between two floats, so such
@@ -11,10 +11,14 @@
 // - With fy a multiple of 2^-29 and the two row blends multiples of 2^-27, the final blend is
 //   exact in extended and rounded once in double; rounding that to an integer can only differ
 //   when the double lies exactly on a half, which again takes the extended path.
-// Outside a stretch of a few pixels near the picture's corner none of these exceptions occur.
+// Outside the halfway cases, fx or fy fails the 2^-29 grid only below 2^-6, that is where sx or
+// sy lies within 1/64 of a pixel right of the photo's left edge or below its top edge: the exact
+// path runs along the whole of those two edges (a sample or two each time a row crosses them),
+// and at the rare halfway sums anywhere.
 #include "imaging/rotate_bitmap.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <utility>
@@ -73,7 +77,7 @@ Rotation Prepare(std::int32_t width, std::int32_t height, float angle) {
 
 // The destination columns [begin, end) of one row that can sample the photo; every column
 // outside is surely background. A position is sampled only when -1 < sx < W and -1 < sy < H,
-// and sx, sy are linear in the column; the span is worked out in double and widened by two
+// and sx, sy are linear in the column; the span is computed in double and widened by two
 // source pixels and a destination pixel on each side, far more than the roundings of the
 // exact path can move a position.
 struct ColumnSpan {
@@ -146,15 +150,20 @@ bool RotationKernelAvailable(RotationKernel kernel) {
   return false;
 }
 
-bool RotateBitmap(Bitmap& bitmap, TColor background, float angle) {
+RotationKernel WidestRotationKernel() {
   RotationKernel widest = RotationKernel::kBaseline;
   for (const RotationKernel kernel : {RotationKernel::kAvx2, RotationKernel::kAvx512}) {
     if (RotationKernelAvailable(kernel)) widest = kernel;
   }
-  return RotateBitmapWith(bitmap, background, angle, widest);
+  return widest;
 }
 
-bool RotateBitmapWith(Bitmap& bitmap, TColor background, float angle, RotationKernel kernel) {
+void RotateBitmap(Bitmap& bitmap, TColor background, float angle) {
+  RotateBitmapWith(bitmap, background, angle, WidestRotationKernel());
+}
+
+void RotateBitmapWith(Bitmap& bitmap, TColor background, float angle, RotationKernel kernel,
+                      std::int64_t* exactSamples) {
   if (!RotationKernelAvailable(kernel)) kernel = RotationKernel::kBaseline;
   const Rotation r = Prepare(bitmap.Width(), bitmap.Height(), angle);
   // Everything that can fail is made before the picture is touched.
@@ -183,46 +192,56 @@ bool RotateBitmapWith(Bitmap& bitmap, TColor background, float angle, RotationKe
     sampler.pxCos[x] = double{px} * r.cosA;
     sampler.pxSin[x] = double{px} * r.sinA;
   }
-  const auto row = kernel == RotationKernel::kAvx512 ? rotation::RotateRowAvx512
-                   : kernel == RotationKernel::kAvx2 ? rotation::RotateRowAvx2
-                                                     : rotation::RotateRowBaseline;
+  const rotation::RowKernel row = kernel == RotationKernel::kAvx512 ? rotation::RotateRowAvx512
+                                  : kernel == RotationKernel::kAvx2 ? rotation::RotateRowAvx2
+                                                                    : rotation::RotateRowBaseline;
   // Tiles of a few rows by a few hundred columns: the source pixels one tile reads lie on few
   // memory pages even when the angle makes each destination row cross thousands of source
   // rows, so page-table lookups stay cached.
   constexpr std::int64_t kTileRows = 32;
   constexpr std::size_t kTileColumns = 256;
+  std::atomic<std::int64_t> exact{0};
   ForEachRowBand(r.height, 8, [&](std::int64_t begin, std::int64_t end) {
+    std::int64_t bandExact = 0;
+    float py[kTileRows];
+    ColumnSpan spans[kTileRows];
     for (std::int64_t top = begin; top < end; top += kTileRows) {
-      const std::int64_t bottom = std::min(end, top + kTileRows);
+      const std::int64_t rows = std::min(end - top, kTileRows);
+      for (std::int64_t i = 0; i < rows; ++i) {
+        py[i] = static_cast<float>(static_cast<Extended>(top + i) + r.minY);
+        spans[i] = SampledColumns(r, py[i], sampler.W, sampler.H, columns);
+      }
       for (std::size_t left = 0; left < columns; left += kTileColumns) {
         const std::size_t right = std::min(columns, left + kTileColumns);
-        for (std::int64_t y = top; y < bottom; ++y) {
-          const auto py = static_cast<float>(static_cast<Extended>(y) + r.minY);
-          std::uint8_t* line = target.RowAddress(static_cast<std::int32_t>(y));
-          const ColumnSpan span = SampledColumns(r, py, sampler.W, sampler.H, columns);
-          const std::size_t from = std::clamp(span.begin, left, right);
-          const std::size_t to = std::clamp(span.end, from, right);
+        for (std::int64_t i = 0; i < rows; ++i) {
+          std::uint8_t* line = target.RowAddress(static_cast<std::int32_t>(top + i));
+          const std::size_t from = std::clamp(spans[i].begin, left, right);
+          const std::size_t to = std::clamp(spans[i].end, from, right);
           FillBackground(line, left, from, sampler.background);
-          if (from < to) row(sampler, py, from, to, line);
+          if (from < to)
+            bandExact += static_cast<std::int64_t>(row(sampler, py[i], from, to, line));
           FillBackground(line, to, right, sampler.background);
         }
       }
     }
+    exact += bandExact;
   });
   bitmap = std::move(destination);
-  return true;
+  if (exactSamples) *exactSamples = exact;
 }
 
 namespace rotation {
 
-void RotateRowBaseline(const Sampler& sampler, float py, std::size_t begin, std::size_t end,
-                       std::uint8_t* row) {
+std::size_t RotateRowBaseline(const Sampler& sampler, float py, std::size_t begin, std::size_t end,
+                              std::uint8_t* row) {
   const double pyCos = double{py} * sampler.cosA;
   const double pySin = double{py} * sampler.sinA;
+  std::size_t exact = 0;
   std::uint8_t* out = row + 3 * begin;
   for (std::size_t x = begin; x < end; ++x, out += 3) {
-    if (!sampler.PixelDouble(x, pyCos, pySin, out)) sampler.PixelExtended(sampler.px[x], py, out);
+    exact += sampler.Pixel(x, py, pyCos, pySin, out);
   }
+  return exact;
 }
 
 }  // namespace rotation

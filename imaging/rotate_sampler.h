@@ -1,13 +1,15 @@
 #pragma once
 
-// The pieces of the free rotation that both row kernels share: the per-pixel arithmetic in
+// The pieces of the free rotation that every row kernel shares: the per-pixel arithmetic in
 // double precision with its checks, and the extended-precision pixel it falls back on. Only
 // the rotation's own files include this.
 #include <emmintrin.h>
 
 #include <array>
 #include <bit>
+#include <cfloat>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -16,7 +18,10 @@
 
 namespace rumora::rotation {
 
+// The rotation's arithmetic is the x87 80-bit format: the double path's proofs count its 64
+// mantissa bits.
 using Extended = long double;
+static_assert(LDBL_MANT_DIG == 64, "the free rotation needs 80-bit long double");
 
 inline std::int64_t FloorToInt(float v) {
   const std::int64_t t = _mm_cvttss_si64(_mm_set_ss(v));
@@ -112,7 +117,7 @@ struct Sampler {
     return {P(ix, iy), P(ix + 1, iy), P(ix, iy + 1), P(ix + 1, iy + 1)};
   }
 
-  // One destination pixel, every value in extended precision as prescribed.
+  // One destination pixel, every value in extended precision: the exact path.
   void PixelExtended(float pxv, float py, std::uint8_t* out) const {
     const auto sx =
         static_cast<float>(static_cast<Extended>(pxv) * cosA + static_cast<Extended>(py) * sinA);
@@ -172,18 +177,27 @@ struct Sampler {
     }
     return true;
   }
+
+  // One pixel by the double path, or by the exact path where double cannot vouch for it;
+  // returns 1 when the exact path was taken.
+  std::size_t Pixel(std::size_t x, float py, double pyCos, double pySin, std::uint8_t* out) const {
+    if (PixelDouble(x, pyCos, pySin, out)) return 0;
+    PixelExtended(px[x], py, out);
+    return 1;
+  }
 };
 
-// Columns begin..end - 1 of one destination row (`row` is the row's first byte), pixel by
-// pixel, with SSE2 only.
-void RotateRowBaseline(const Sampler& sampler, float py, std::size_t begin, std::size_t end,
-                       std::uint8_t* row);
-// The same, four pixels at a time with AVX2 where every check passes. Only for processors with
-// AVX2.
-void RotateRowAvx2(const Sampler& sampler, float py, std::size_t begin, std::size_t end,
-                   std::uint8_t* row);
-// The same, eight pixels at a time with AVX-512 (F, BW, DQ, VL).
-void RotateRowAvx512(const Sampler& sampler, float py, std::size_t begin, std::size_t end,
-                     std::uint8_t* row);
+// Columns begin..end - 1 of one destination row (`row` is the row's first byte); each returns
+// how many of them took the exact path. The baseline goes pixel by pixel with SSE2 only; the
+// others (rotate_row_kernel.h) take four or eight pixels at a time where every check passes,
+// and run only on processors with AVX2, or AVX-512 F, BW, DQ and VL.
+using RowKernel = std::size_t (*)(const Sampler& sampler, float py, std::size_t begin,
+                                  std::size_t end, std::uint8_t* row);
+std::size_t RotateRowBaseline(const Sampler& sampler, float py, std::size_t begin, std::size_t end,
+                              std::uint8_t* row);
+std::size_t RotateRowAvx2(const Sampler& sampler, float py, std::size_t begin, std::size_t end,
+                          std::uint8_t* row);
+std::size_t RotateRowAvx512(const Sampler& sampler, float py, std::size_t begin, std::size_t end,
+                            std::uint8_t* row);
 
 }  // namespace rumora::rotation
