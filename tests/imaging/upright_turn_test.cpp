@@ -44,13 +44,13 @@ TEST_P(UprightTurnTest, ShowsStoredRowAndColumnZeroAlongTheirSides) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(EachOrientation, UprightTurnTest,
-                         ::testing::Values(Upright{0, kTop, kLeft}, Upright{1, kTop, kLeft},
-                                           Upright{2, kTop, kRight}, Upright{3, kBottom, kRight},
-                                           Upright{4, kBottom, kLeft}, Upright{5, kLeft, kTop},
-                                           Upright{6, kRight, kTop}, Upright{7, kRight, kBottom},
-                                           Upright{8, kLeft, kBottom}, Upright{9, kTop, kLeft}),
-                         [](const auto& info) { return std::to_string(info.param.orientation); });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(EachOrientation, UprightTurnTest, ::testing::Values(
+    Upright{0, kTop, kLeft}, Upright{1, kTop, kLeft}, Upright{2, kTop, kRight},
+    Upright{3, kBottom, kRight}, Upright{4, kBottom, kLeft}, Upright{5, kLeft, kTop},
+    Upright{6, kRight, kTop}, Upright{7, kRight, kBottom}, Upright{8, kLeft, kBottom},
+    Upright{9, kTop, kLeft}));
+// clang-format on
 
 }  // namespace
 }  // namespace rumora

@@ -29,17 +29,10 @@ struct ExifCase {
   int cutTo = 0;
 };
 
+// clang-format off
 const ExifCase kCases[] = {
-    {"Value1", 1, 1},
-    {"Value2", 2, 2},
-    {"Value3", 3, 3},
-    {"Value4", 4, 4},
-    {"Value5", 5, 5},
-    {"Value6", 6, 6},
-    {"Value7", 7, 7},
-    {"Value8", 8, 8},
-    {"Value0", 1, 0},
-    {"Value9", 1, 9},
+    {"Value1", 1, 1}, {"Value2", 2, 2}, {"Value3", 3, 3}, {"Value4", 4, 4}, {"Value5", 5, 5},
+    {"Value6", 6, 6}, {"Value7", 7, 7}, {"Value8", 8, 8}, {"Value0", 1, 0}, {"Value9", 1, 9},
     {"TagInIfd1Only", 1, 6, true},
     {"Ifd0PastTheEnd", 1, 6, false, ExifLayout::kIfd0Offset, 60, 4},
     {"Ifd0OffsetHuge", 1, 6, false, ExifLayout::kIfd0Offset, 0xFFFFFFFF, 4},
@@ -50,6 +43,7 @@ const ExifCase kCases[] = {
     {"CutInsideTheTag", 1, 6, false, -1, 0, 0, ExifLayout::kOrientationEntry + 10},
     {"CutInsideTheHeader", 1, 6, false, -1, 0, 0, 5},
 };
+// clang-format on
 
 class ExifOrientationTest : public ::testing::TestWithParam<std::tuple<bool, ExifCase>> {};
 

@@ -5,7 +5,7 @@
 
 namespace rumora::testing {
 
-// Where the TIFF structure of ExifSegment keeps its parts, counted from the byte-order mark.
+// Where ExifSegment's TIFF structure keeps its parts, counted from its byte-order mark.
 struct ExifLayout {
   static constexpr int kSignatureBytes = 6;
   static constexpr int kIfd0Offset = 4;         // the 4-byte offset of IFD0
@@ -21,30 +21,22 @@ inline void PutNumber(std::vector<std::uint8_t>& out, std::size_t at, std::uint3
   }
 }
 
-// The body of an Exif APP1 segment whose IFD0 holds a camera maker entry and then the
-// Orientation tag (SHORT, one value); with `inIfd1Only` the tag is in IFD1 (the thumbnail's
-// directory) instead, and IFD0's second entry is an unrelated tag.
+// The body of an Exif APP1 segment: IFD0 holds a maker entry and the Orientation tag (SHORT, one
+// value), IFD1 the tag again; with `inIfd1Only` IFD0's second entry is another tag.
 inline std::vector<std::uint8_t> ExifSegment(int orientation, bool bigEndian,
                                              bool inIfd1Only = false) {
   std::vector<std::uint8_t> out = {'E', 'x', 'i', 'f', 0, 0};
-  const auto put = [&](int tiffAt, std::uint32_t value, int bytes) {
-    PutNumber(out, ExifLayout::kSignatureBytes + tiffAt, value, bytes, bigEndian);
+  const auto put = [&](int at, std::uint32_t value, int bytes) {
+    PutNumber(out, ExifLayout::kSignatureBytes + at, value, bytes, bigEndian);
   };
   const auto entry = [&](int at, int tag, int type, std::uint32_t value) {
-    put(at, tag, 2);
-    put(at + 2, type, 2);
-    put(at + 4, 1, 4);
-    put(at + 8, value, type == 3 ? 2 : 4);
+    put(at, tag, 2), put(at + 2, type, 2), put(at + 4, 1, 4), put(at + 8, value, 2);
   };
-  out.push_back(bigEndian ? 'M' : 'I');
-  out.push_back(bigEndian ? 'M' : 'I');
-  put(2, 42, 2);
-  put(ExifLayout::kIfd0Offset, ExifLayout::kIfd0, 4);
-  put(ExifLayout::kIfd0, 2, 2);
-  entry(10, 0x010F, 2, 0x00636241);  // "Abc" in ASCII
+  put(0, bigEndian ? 0x4D4D : 0x4949, 2);  // "MM" or "II"
+  put(2, 42, 2), put(ExifLayout::kIfd0Offset, ExifLayout::kIfd0, 4), put(ExifLayout::kIfd0, 2, 2);
+  entry(10, 0x010F, 2, 0x4241);  // the maker, "AB"
   entry(ExifLayout::kOrientationEntry, inIfd1Only ? 0x0131 : 0x0112, 3, orientation);
-  put(34, 38, 4);  // IFD1 follows
-  put(38, 1, 2);
+  put(34, 38, 4), put(38, 1, 2);  // IFD1 follows
   entry(40, 0x0112, 3, orientation);
   put(52, 0, 4);
   return out;
