@@ -117,14 +117,15 @@ void TForm1::FillRecentMenu() {
     connect(action, &QAction::triggered, this,
             [this, path] { Run([this, path] { OpenRecentPhoto(path); }); });
   }
-  recentMenu_->setEnabled(!options_.recentPhotos.isEmpty());
+  if (options_.recentPhotos.isEmpty()) {
+    recentMenu_->addAction(QStringLiteral("(なし)"))->setEnabled(false);
+  }
 }
 
 void TForm1::OpenRecentPhoto(const QString& path) {
   if (!QFileInfo::exists(path)) {
     options_.recentPhotos.removeAll(path);
     SaveUserOptions(UserOptionsPath(), options_);
-    recentMenu_->setEnabled(!options_.recentPhotos.isEmpty());
     platform_.ShowWarning(
         this, QStringLiteral("警告"),
         QStringLiteral("写真が見つかりません。最近使った写真から外しました。\n%1").arg(path));
