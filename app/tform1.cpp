@@ -16,6 +16,7 @@
 #include "app/image_view_widget.h"
 #include "app/platform.h"
 #include "app/qt_progress.h"
+#include "app/record_location.h"
 #include "imaging/error.h"
 #include "layout/sel_shape.h"
 
@@ -124,7 +125,8 @@ void TForm1::Image10Click() {
 }
 
 QString TForm1::SettingsRecordPath() const {
-  return platform_.ExecutableFolder() + QString::fromUtf8(kSettingsFileName);
+  const std::string folder = QFile::encodeName(platform_.ExecutableFolder()).toStdString();
+  return QFile::decodeName(SettingsRecordLocation(folder, kProgramFolderShared).c_str());
 }
 
 void TForm1::ReadSettingsRecord() {

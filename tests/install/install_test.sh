@@ -28,19 +28,7 @@ command="$HOME/.local/bin/rumora"
 entry="$HOME/.local/share/applications/rumora.desktop"
 icons="$HOME/.local/share/icons/hicolor"
 
-passed=0
-failed=0
-# check DESCRIPTION COMMAND...: runs COMMAND; its failure is reported under DESCRIPTION.
-check() {
-  local what="$1"
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAIL: $what"
-  fi
-}
+source "$root/tests/checks.sh"
 
 run_install() {
   "$root/scripts/install.sh" --build-dir "$build" "$@" >"$work/install.log" 2>&1 ||
