@@ -38,15 +38,12 @@ class DesktopTest : public QObject {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("printed");  // the start of what is printed before exiting
     QTest::addColumn<QString>("photo");    // relative to the current folder
-    QTest::newRow("nothing") << QStringList{"rumora"} << ""
-                             << "";
-    QTest::newRow("photo") << QStringList{"rumora", "-x", "a.jpg", "b.jpg"} << ""
-                           << "a.jpg";
-    QTest::newRow("help") << QStringList{"rumora", "a.jpg", "--help"} << "使い方: rumora"
-                          << "";
-    QTest::newRow("version") << QStringList{"rumora", "-v"} << "rumora " + ProgramVersion() << "";
-    QTest::newRow("after --") << QStringList{"rumora", "--", "--help"} << ""
-                              << "--help";
+    const QString none;
+    QTest::newRow("nothing") << QStringList{"rumora"} << none << none;
+    QTest::newRow("photo") << QStringList{"rumora", "-x", "a.jpg", "b.jpg"} << none << "a.jpg";
+    QTest::newRow("help") << QStringList{"rumora", "a.jpg", "--help"} << "使い方: rumora" << none;
+    QTest::newRow("version") << QStringList{"rumora", "-v"} << "rumora " + ProgramVersion() << none;
+    QTest::newRow("after --") << QStringList{"rumora", "--", "--help"} << none << "--help";
   }
   void commandLine() {
     QFETCH(QStringList, arguments);
