@@ -12,6 +12,8 @@ namespace rumora {
 // executable's folder and pointer confinement. The program uses QtPlatform; tests script a fake.
 class Platform {
  public:
+  enum class SaveAnswer { kSave, kDontSave, kCancel };
+
   virtual ~Platform() = default;
 
   // A file-open dialog. `filterDescription`/`filterPattern` give the one filter ("jpg", "*.jpg";
@@ -20,7 +22,8 @@ class Platform {
   virtual std::optional<QString> GetOpenFileName(QWidget* owner, const QString& filterDescription,
                                                  const QString& filterPattern,
                                                  const QString& initialFolder) = 0;
-  // A file-save dialog with no overwrite prompt; as GetOpenFileName otherwise.
+  // A file-save dialog that asks before an existing file is replaced; as GetOpenFileName
+  // otherwise.
   virtual std::optional<QString> GetSaveFileName(QWidget* owner, const QString& filterDescription,
                                                  const QString& filterPattern,
                                                  const QString& initialFolder) = 0;
@@ -32,9 +35,12 @@ class Platform {
   // The program's about box: its icon, `text` (rich text) and one OK button.
   virtual void ShowAbout(QWidget* owner, const QString& caption, const QString& text) = 0;
 
-  // The desktop shell's "open" on `file` (relative names resolve in `workingFolder`). Its result is
-  // not examined.
-  virtual void ShellOpen(QWidget* owner, const QString& file, const QString& workingFolder) = 0;
+  // A modal question with the buttons 保存 / 保存しない / キャンセル; closing the box cancels.
+  virtual SaveAnswer AskToSave(QWidget* owner, const QString& caption, const QString& text) = 0;
+
+  // The desktop shell's "open" on `file` (relative names resolve in `workingFolder`). Returns
+  // false when the desktop could not open it.
+  virtual bool ShellOpen(QWidget* owner, const QString& file, const QString& workingFolder) = 0;
 
   // The executable's folder with a trailing separator.
   virtual QString ExecutableFolder() = 0;

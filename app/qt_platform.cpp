@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -20,8 +21,6 @@ std::optional<QString> RunFileDialog(QWidget* owner, QFileDialog::AcceptMode mod
   QFileDialog dialog(owner, QString(), initialFolder, filter);
   dialog.setAcceptMode(mode);
   dialog.setFileMode(QFileDialog::AnyFile);  // the toolkit's default: the name need not exist
-  // No overwrite question: saving replaces an existing file, as the user typed it.
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   // The filter reads "jpg", as it was named; its case spellings stay out of sight.
   dialog.setOption(QFileDialog::HideNameFilterDetails, true);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
@@ -83,9 +82,26 @@ void QtPlatform::ShowAbout(QWidget* owner, const QString& caption, const QString
   QMessageBox::about(owner, caption, text);
 }
 
-void QtPlatform::ShellOpen(QWidget*, const QString& file, const QString& workingFolder) {
+Platform::SaveAnswer QtPlatform::AskToSave(QWidget* owner, const QString& caption,
+                                           const QString& text) {
+  QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, owner);
+  QPushButton* save = box.addButton(QStringLiteral("保存"), QMessageBox::AcceptRole);
+  QPushButton* dontSave = box.addButton(QStringLiteral("保存しない"), QMessageBox::DestructiveRole);
+  QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+  box.setDefaultButton(save);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (box.clickedButton() == save) return SaveAnswer::kSave;
+  if (box.clickedButton() == dontSave) return SaveAnswer::kDontSave;
+  return SaveAnswer::kCancel;
+}
+
+bool QtPlatform::ShellOpen(QWidget*, const QString& file, const QString& workingFolder) {
   const QString path = QDir::isAbsolutePath(file) ? file : QDir(workingFolder).filePath(file);
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::cleanPath(path)));
+  const QString cleaned = QDir::cleanPath(path);
+  // The desktop may report success for a page that is not there; a missing page is known here.
+  if (!QFileInfo::exists(cleaned)) return false;
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(cleaned));
 }
 
 QString QtPlatform::ExecutableFolder() {

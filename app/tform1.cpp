@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -14,6 +15,7 @@
 
 #include "app/handler_dispatch.h"
 #include "app/image_view_widget.h"
+#include "app/open_failure.h"
 #include "app/platform.h"
 #include "app/qt_progress.h"
 #include "app/record_location.h"
@@ -56,7 +58,34 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  if (!MayClose()) {
+    event->ignore();
+    return;
+  }
   QWidget::closeEvent(event);
+}
+
+bool TForm1::MayClose() {
+  if (!outputUnsaved_) return true;
+  switch (platform_.AskToSave(this, QStringLiteral("ルモラ"),
+                              QStringLiteral("出力写真は保存されていません。保存しますか？"))) {
+    case Platform::SaveAnswer::kSave:
+      Run([this] { BitBtn1Click(); });
+      return !outputUnsaved_;  // a cancelled or failed save keeps the window open
+    case Platform::SaveAnswer::kDontSave:
+      return true;
+    case Platform::SaveAnswer::kCancel:
+      break;
+  }
+  return false;
+}
+
+void TForm1::WarnOpenFailure(const QString& what, const QString& path,
+                             const std::string& expectedFormat, const std::exception& failure) {
+  platform_.ShowWarning(this, QStringLiteral("警告"),
+                        QStringLiteral("%1を開けませんでした。\n%2\n%3")
+                            .arg(what, QDir::toNativeSeparators(path),
+                                 OpenFailureReason(path, expectedFormat, failure)));
 }
 
 void TForm1::FormCreate() {
@@ -121,7 +150,13 @@ void TForm1::Image8Click() { UpdateViews(); }
 
 void TForm1::Image10Click() {
   const QString folder = platform_.ExecutableFolder();
-  platform_.ShellOpen(this, QStringLiteral("help/frame.htm"), folder);
+  const QString page = QStringLiteral("help/frame.htm");
+  if (!platform_.ShellOpen(this, page, folder)) {
+    platform_.ShowWarning(
+        this, QStringLiteral("警告"),
+        QStringLiteral("ヘルプを開けませんでした。\n%1")
+            .arg(QDir::toNativeSeparators(QDir::cleanPath(QDir(folder).filePath(page)))));
+  }
 }
 
 QString TForm1::SettingsRecordPath() const {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 
+#include "app/edit_history.h"
 #include "app/qt_text_renderer.h"
 #include "app/user_options.h"
 #include "imaging/bitmap.h"
@@ -155,6 +156,25 @@ class TForm1 final : public QWidget, private TForm1Parts {
   // Opens the BMP file `path` as the logo, as "開く" does with "ファイル" selected once its
   // dialog has chosen it (a file dropped on the window); selects "ファイル" first.
   void OpenLogoFileAt(const QString& path);
+  // Replaces the output picture with a blank white one and shows it.
+  void NewOutputPicture();
+
+  // Undo and redo ("元に戻す", "やり直し") over one history of the steps that changed the photo
+  // (the tone passes, the quarter turns, the free rotation) and the steps that changed the
+  // output picture (trim, paste, "取り消し", a new output picture). Opening a photo starts a new
+  // photo history; the output history goes on. The logo's own "取り消し" and OutputBackup are
+  // apart from it.
+  void Undo();
+  void Redo();
+  bool CanUndo() const { return history_.CanUndo(); }
+  bool CanRedo() const { return history_.CanRedo(); }
+  // Called whenever CanUndo or CanRedo may have changed (a menu greys its items by it).
+  void SetHistoryChangedHandler(std::function<void()> handler) {
+    historyChanged_ = std::move(handler);
+  }
+  // Whether the output picture has changes that were not saved. Closing the window then asks
+  // whether to save them.
+  bool OutputUnsaved() const { return outputUnsaved_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -234,6 +254,23 @@ class TForm1 final : public QWidget, private TForm1Parts {
   // The file branch's steps after its dialog: the chosen file, if any, into the logo picture,
   // the output view in front, the frame shown at the logo's size, the output backed up.
   void ShowLogoFile(const std::optional<QString>& path);
+  // The history's part of the steps: the photo or output as it is, when the budget has room
+  // for it, taken before a step; the step recorded once it is done. A state that could not be
+  // kept shortens the history instead.
+  std::optional<Bitmap> PhotoForHistory();
+  void RecordPhotoStep(std::optional<Bitmap> before, std::int32_t freeRotationDoneBefore);
+  std::optional<Bitmap> OutputForHistory();
+  void RecordOutputStep(std::optional<Bitmap> before);
+  // Puts a step's state in place and keeps the one it replaces in the step (undoing: the state
+  // before the step; redoing: the state after it).
+  void ApplyStep(EditHistory::Step& step, bool undoing);
+  void NotifyHistoryChanged();
+  void SetOutputUnsaved(bool unsaved);
+  // The close question for unsaved output; true when the window may close.
+  bool MayClose();
+  // A warning that `path` could not be opened as a photo or logo, with the reason.
+  void WarnOpenFailure(const QString& what, const QString& path, const std::string& expectedFormat,
+                       const std::exception& failure);
   void SizeLogoFrame();
   void TakeOutputBackup();
   QString PresetLogoPath(int n) const;
@@ -243,6 +280,7 @@ class TForm1 final : public QWidget, private TForm1Parts {
   void RunTonePass(const std::function<void()>& pass);
   void ShiftWorkingBrightness();
   void TurnWorkingBitmap(bool clockwise);
+  void TurnAsAStep(bool clockwise);
   // The window's event pump for the tone passes.
   void PumpEvents();
 
@@ -269,6 +307,9 @@ class TForm1 final : public QWidget, private TForm1Parts {
   QMenuBar* menuBar_ = nullptr;
   QMenu* recentMenu_ = nullptr;
   QLabel* transparencyValue_ = nullptr;
+  EditHistory history_{EditHistory::DefaultBudget()};
+  std::function<void()> historyChanged_;
+  bool outputUnsaved_ = false;
 };
 
 }  // namespace rumora

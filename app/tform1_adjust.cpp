@@ -35,6 +35,8 @@ void TForm1::PumpEvents() { QCoreApplication::processEvents(); }
 void TForm1::RunTonePass(const std::function<void()>& pass) {
   if (WorkingBitmap.Empty()) return;
   BusyCursor busy;
+  const std::int32_t freeRotationDoneBefore = FreeRotationDone;
+  std::optional<Bitmap> before = PhotoForHistory();
   {
     // Clicks and keys during the pass are dropped, so no widget changes state without its
     // handler; Run ignores whatever else starts a handler meanwhile.
@@ -43,6 +45,7 @@ void TForm1::RunTonePass(const std::function<void()>& pass) {
     pass();
   }
   DrawInputView();
+  RecordPhotoStep(std::move(before), freeRotationDoneBefore);
 }
 
 void TForm1::BitBtn5Click() {
@@ -82,8 +85,17 @@ void TForm1::TurnWorkingBitmap(bool clockwise) {
   ShowWorkingBitmap();
 }
 
-void TForm1::BitBtn7Click() { TurnWorkingBitmap(true); }
+// A turn is undone by the opposite turn: its step keeps no picture.
+void TForm1::TurnAsAStep(bool clockwise) {
+  if (WorkingBitmap.Empty()) return;
+  TurnWorkingBitmap(clockwise);
+  history_.Record(
+      {clockwise ? EditHistory::Kind::kTurnRight : EditHistory::Kind::kTurnLeft, Bitmap(), 0});
+  NotifyHistoryChanged();
+}
 
-void TForm1::BitBtn8Click() { TurnWorkingBitmap(false); }
+void TForm1::BitBtn7Click() { TurnAsAStep(true); }
+
+void TForm1::BitBtn8Click() { TurnAsAStep(false); }
 
 }  // namespace rumora

@@ -100,7 +100,8 @@ void ConfigureFrame(TSelShape* frame, const QRect& bounds) {
 }  // namespace
 
 void TForm1::CreateControls() {
-  setWindowTitle(QStringLiteral("ルモラプロフェッショナル版"));
+  // The title marks unsaved output ("[*]" is where the mark goes).
+  setWindowTitle(QStringLiteral("ルモラプロフェッショナル版[*]"));
   move(201, 103);
   // Every control lies in the client area at its place; the menu bar goes above it.
   client_ = new QWidget(this);

@@ -85,9 +85,9 @@ void TForm1::ShowLogoFile(const std::optional<QString>& path) {
     SizeLogoFrame();
     SelShape2->show();
     TakeOutputBackup();
-  } catch (const std::exception&) {
-    // A logo file that cannot be read ends the operation without a message; what was done
-    // before the failure stands.
+  } catch (const std::exception& e) {
+    // What was done before the failure stands.
+    WarnOpenFailure(QStringLiteral("ロゴ"), path.value_or(QString()), "BMP", e);
   }
 }
 
@@ -114,12 +114,24 @@ void TForm1::ComboBox1DblClick() {
 void TForm1::BitBtn10Click() {
   const int source = ComboBox1->currentIndex();
   if (LogoSource::IsFile(source)) {
+    std::optional<Bitmap> before = OutputForHistory();
     BlendLogo(Image1->Picture(), Image13.Picture(), SelShape2->Left(), SelShape2->Top(),
               LogoWeight(ScrollBar2->value()));
+    RecordOutputStep(std::move(before));
     return;
   }
   if (!LogoSource::IsPreset(source)) return;
   OpenPresetLogo(source);
+  if (!CheckBox2->isChecked() && Settings.GetLogoSlot(source) == LogoSlot{}) {
+    // A slot never recorded would paste at weight 0: nothing would show.
+    platform_.ShowWarning(
+        this, QStringLiteral("警告"),
+        QStringLiteral("%1 の位置と濃さはまだ記録されていません。\n"
+                       "「記録」にチェックを入れて「開く」を押し、ロゴの枠を置いて濃さを決めてから"
+                       "「貼る」を押すと記録されます。")
+            .arg(ComboBox1->itemText(source)));
+    return;
+  }
   if (CheckBox2->isChecked()) {
     RecordLogoSlot(Settings, source, SelShape2->Left(), SelShape2->Top(), ScrollBar2->value());
     SizeLogoFrame();
@@ -132,12 +144,16 @@ void TForm1::BitBtn10Click() {
   }
   TakeOutputBackup();
   const double weight = LogoWeight(Settings.GetLogoSlot(source).Transparency);
+  std::optional<Bitmap> before = OutputForHistory();
   BlendLogo(Image1->Picture(), Image13.Picture(), SelShape2->Left(), SelShape2->Top(), weight);
+  RecordOutputStep(std::move(before));
 }
 
 void TForm1::BitBtn12Click() {
   if (!outputBackupTaken_) return;
+  std::optional<Bitmap> before = OutputForHistory();
   Image1->AssignPicture(OutputBackup);
+  RecordOutputStep(std::move(before));
 }
 
 void TForm1::BitBtn13Click() { SelShape2->hide(); }

@@ -4,18 +4,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include "app/busy_cursor.h"
 #include "app/image_view_widget.h"
 #include "app/input_panel_size.h"
+#include "app/open_failure.h"
 #include "app/platform.h"
 #include "app/qt_progress.h"
 #include "app/tform1.h"
 #include "imaging/error.h"
 #include "imaging/upright_turn.h"
 #include "layout/sel_shape.h"
+#include "photo_io/atomic_file.h"
 #include "photo_io/jpeg_reader.h"
 #include "photo_io/jpeg_writer.h"
 #include "photo_io/sjis_names.h"
@@ -54,22 +55,6 @@ QString WithJpgExtension(const QString& fileName) {
     }
   }
   return QString::fromStdString(ForceJpgExtension(utf8, NameEncoding::kUtf8));
-}
-
-// Writes `jpeg` as the file `fileName`, beside the target and renamed over it only when
-// complete: a failed save never destroys an existing file or leaves a partial one. Returns the
-// system's reason for a failure, or nothing.
-std::optional<QString> SaveFileAtomically(const QString& fileName,
-                                          const std::vector<std::uint8_t>& jpeg) {
-  QSaveFile file(fileName);
-  file.setDirectWriteFallback(false);
-  if (file.open(QIODevice::WriteOnly) &&
-      file.write(reinterpret_cast<const char*>(jpeg.data()), static_cast<qint64>(jpeg.size())) ==
-          static_cast<qint64>(jpeg.size()) &&
-      file.commit()) {
-    return std::nullopt;
-  }
-  return file.errorString();
 }
 
 }  // namespace
@@ -116,9 +101,13 @@ bool TForm1::LoadPhoto(const QString& path) {
     WorkingBitmap = std::move(photo);
     ShowWorkingBitmap();
     RememberPhoto(path);
-  } catch (const std::exception&) {
-    return false;  // nothing is said; what was done before the failure stands
+  } catch (const std::exception& e) {
+    // What was done before the failure stands.
+    WarnOpenFailure(QStringLiteral("写真"), path, "JPEG", e);
+    return false;
   }
+  history_.ForgetPhotoSteps();
+  NotifyHistoryChanged();
   return true;
 }
 
@@ -161,10 +150,12 @@ void TForm1::BitBtn1Click() {
   std::optional<QString> failure;
   {
     BusyCursor busy;
+    // Written beside the target and renamed over it only when complete: a failed save never
+    // destroys an existing file or leaves a partial one.
     try {
-      failure = SaveFileAtomically(fileName, EncodeJpeg(Image1->Picture(), 90));
+      WriteFileAtomically(LocalPath(fileName), EncodeJpeg(Image1->Picture(), 90));
     } catch (const std::exception& e) {
-      failure = QString::fromUtf8(e.what());
+      failure = FailureReason(e);
     }
   }
   if (failure) {
@@ -175,6 +166,7 @@ void TForm1::BitBtn1Click() {
                               .arg(QDir::toNativeSeparators(fileName), *failure));
     return;
   }
+  SetOutputUnsaved(false);
   if (const auto folder = RecordedFolder(fileName)) {
     Settings.SetSaveFolder(*folder);
     try {

@@ -27,6 +27,8 @@ void TForm1::BitBtn11Click() {
     throw Error(QStringLiteral("'%1' は浮動小数点数ではありません").arg(text).toStdString());
   }
   if (*angle == 0) return;
+  const std::int32_t freeRotationDoneBefore = FreeRotationDone;
+  std::optional<Bitmap> before = PhotoForHistory();
   try {
     BusyCursor busy;
     RotateBitmap(WorkingBitmap, clWhite, static_cast<float>(*angle));
@@ -43,6 +45,7 @@ void TForm1::BitBtn11Click() {
   PlaceTrimFrame();
   CheckBox4->setChecked(false);
   FreeRotationDone = 1;
+  RecordPhotoStep(std::move(before), freeRotationDoneBefore);
 }
 
 }  // namespace rumora

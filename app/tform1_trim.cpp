@@ -25,6 +25,7 @@ class HiddenWhileWriting {
 }  // namespace
 
 void TForm1::BitBtn3Click() {
+  std::optional<Bitmap> before = OutputForHistory();
   {
     // The output is not repainted while its pixels are being written.
     HiddenWhileWriting hidden(Image1);
@@ -36,6 +37,7 @@ void TForm1::BitBtn3Click() {
   ViewToShow = 0;
   UpdateViews();
   progress_->SetPosition(0);
+  RecordOutputStep(std::move(before));
 }
 
 }  // namespace rumora

@@ -35,7 +35,7 @@ class FileHandle {
 };
 
 [[noreturn]] void Fail(const std::string& what, const std::string& path, int err) {
-  throw Error(what + ": " + path + " (" + std::strerror(err) + ")");
+  throw Error(what + ": " + path + " (" + std::strerror(err) + ")", err);
 }
 
 // Appends up to `count` bytes from the file's current position; fewer at its end.

@@ -34,8 +34,8 @@ class Fd {
   int fd_;
 };
 
-std::string Describe(const std::string& what, const std::string& path, int err) {
-  return what + ": " + path + " (" + std::strerror(err) + ")";
+Error Describe(const std::string& what, const std::string& path, int err) {
+  return Error(what + ": " + path + " (" + std::strerror(err) + ")", err);
 }
 
 // The folder part of `path` for fsync after the rename; "." for a bare name.

@@ -31,6 +31,10 @@ class FakePlatform final : public Platform {
   std::vector<DialogCall> saveCalls;
   std::vector<Message> messages;
   QStringList shellOpened;  // "file|workingFolder"
+  bool shellOpenSucceeds = true;
+  // Answers to the save question in order; an unscripted question is cancelled.
+  QList<SaveAnswer> saveQuestionAnswers;
+  QStringList saveQuestions;
   std::vector<std::optional<QRect>> clipCalls;
 
   std::optional<QString> GetOpenFileName(QWidget*, const QString& description,
@@ -54,8 +58,13 @@ class FakePlatform final : public Platform {
   void ShowAbout(QWidget*, const QString& caption, const QString& text) override {
     messages.push_back({"about", caption, text});
   }
-  void ShellOpen(QWidget*, const QString& file, const QString& workingFolder) override {
+  SaveAnswer AskToSave(QWidget*, const QString&, const QString& text) override {
+    saveQuestions << text;
+    return saveQuestionAnswers.isEmpty() ? SaveAnswer::kCancel : saveQuestionAnswers.takeFirst();
+  }
+  bool ShellOpen(QWidget*, const QString& file, const QString& workingFolder) override {
     shellOpened << file + "|" + workingFolder;
+    return shellOpenSucceeds;
   }
   QString ExecutableFolder() override { return executableFolder; }
   void ClipCursor(const QRect* rect) override {

@@ -306,7 +306,8 @@ class LogoWindowTest : public QObject {
   }
 
   // A damaged file may hold any weight or place: the weight is clamped, the place only bounds
-  // what is visible.
+  // what is visible. A slot never recorded (weight -1 here) pastes nothing and says how to
+  // record it.
   void slotValuesFromADamagedFileAreSafe_data() {
     QTest::addColumn<LogoSlot>("slot");
     QTest::addColumn<int>("weight");
@@ -314,6 +315,7 @@ class LogoWindowTest : public QObject {
     QTest::newRow("negative weight") << LogoSlot{10, 10, -30} << 0;
     QTest::newRow("far outside") << LogoSlot{INT32_MAX, INT32_MIN, 50} << 50;
     QTest::newRow("partly outside") << LogoSlot{-100, 420, 50} << 50;
+    QTest::newRow("never recorded") << LogoSlot{0, 0, 0} << -1;
   }
   void slotValuesFromADamagedFileAreSafe() {
     QFETCH(LogoSlot, slot);
@@ -322,8 +324,10 @@ class LogoWindowTest : public QObject {
     w.Select(1);
     const Bitmap before = w.Output();
     Click(w.f().BitBtn10);
-    QVERIFY(w.platform.messages.empty());
-    COMPARE_PICTURES(w.Output(), Stamped(before, Preset(1), slot.Left, slot.Top, weight));
+    QCOMPARE(w.platform.messages.size(), size_t{weight < 0 ? 1u : 0u});
+    if (weight < 0) QVERIFY(w.platform.messages[0].text.contains("「記録」"));
+    COMPARE_PICTURES(w.Output(),
+                     weight < 0 ? before : Stamped(before, Preset(1), slot.Left, slot.Top, weight));
   }
 
   void cancelBeforeAnyBackupKeepsTheListingPicture() {
@@ -361,19 +365,34 @@ class LogoWindowTest : public QObject {
     }
   }
 
-  // A broken file through the dialog ends silently: the previous logo and everything else stay.
-  void aDamagedLogoFileLeavesThePreviousLogo() {
-    LogoWindow w;
-    w.OpenFile(kToolFiles + "win3_24.bmp");
+  // A file that is no usable BMP is told with its reason; the previous logo and everything else
+  // stay.
+  void aDamagedLogoFileLeavesThePreviousLogo_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reason");
     QByteArray damaged = ReadBytes(kToolFiles + "win3_24.bmp");
     damaged.chop(40);
-    w.WriteFile("damaged.bmp", damaged);
+    QTest::newRow("cut short") << damaged << "";
+    QTest::newRow("PNG") << ToBytes(std::vector<std::uint8_t>{0x89, 'P', 'N', 'G', 13, 10, 26, 10,
+                                                              0, 0, 0, 13, 'I', 'H', 'D', 'R'})
+                         << "PNG 形式";
+  }
+  void aDamagedLogoFileLeavesThePreviousLogo() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    LogoWindow w;
+    w.OpenFile(kToolFiles + "win3_24.bmp");
+    w.WriteFile("damaged.bmp", bytes);
     Click(w.f().inputimg);
     w.f().SelShape2->hide();
     w.f().Image1->AssignPicture(PatternPhoto(600, 450));
     const Bitmap backup = w.f().OutputBackup;
     w.OpenFile(w.PathOf("damaged.bmp"));
-    QVERIFY(w.platform.messages.empty());
+    QCOMPARE(w.platform.messages.size(), size_t{1});
+    const QStringList lines = w.platform.messages[0].text.split('\n');
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[1], w.PathOf("damaged.bmp"));
+    QVERIFY2(!lines[2].isEmpty() && lines[2].contains(reason), qPrintable(lines[2]));
     COMPARE_PICTURES(w.f().Image13.Picture(), LogoFile(kToolFiles + "win3_24.bmp"));
     QVERIFY(!w.OutputShown());
     QVERIFY(!w.f().SelShape2->Visible());

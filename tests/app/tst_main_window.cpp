@@ -44,7 +44,7 @@ class MainWindowTest : public QObject {
     WindowFixture w;
     TForm1Parts& f = w.f();
     QVERIFY(w.platform.messages.empty());
-    QCOMPARE(w.form->windowTitle(), QStringLiteral("ルモラプロフェッショナル版"));
+    QCOMPARE(w.form->windowTitle(), QStringLiteral("ルモラプロフェッショナル版[*]"));
     QVERIFY(InputViewShown(f));
     QCOMPARE(f.ViewToShow, 0);
     QVERIFY(!f.SpeedButton2->isVisible());
@@ -128,11 +128,19 @@ class MainWindowTest : public QObject {
     QVERIFY(OutputViewShown(f));
   }
 
+  void opensTheHelpPageBesideTheExecutable_data() {
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("opened") << true;
+    QTest::newRow("no browser") << false;
+  }
   void opensTheHelpPageBesideTheExecutable() {
+    QFETCH(bool, opens);
     WindowFixture w;
+    w.platform.shellOpenSucceeds = opens;
     Click(w.f().Image10);
     QCOMPARE(w.platform.shellOpened, QStringList{"help/frame.htm|" + w.platform.executableFolder});
-    QVERIFY(w.platform.messages.empty());
+    QCOMPARE(w.platform.messages.size(), size_t{opens ? 0u : 1u});
+    if (!opens) QVERIFY(w.platform.messages[0].text.endsWith(w.PathOf("help/frame.htm")));
     QVERIFY(InputViewShown(w.f()));  // no help folder here: nothing else changes
     QVERIFY(w.f().SelShape1->isVisible());
   }

@@ -161,8 +161,10 @@ class PhotoWindowTest : public QObject {
     QCOMPARE(w.ReadFile("rumora.dat"), settingsBefore);
   }
 
+  // Each failure is told with the file and its reason; nothing else changes.
   void filesThatAreNotPhotosChangeNothing_data() {
     QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reason");
     const QByteArray good = ToBytes(EncodeJpeg(PatternPhoto(120, 80), 90));
     QByteArray damagedHeader = good;
     damagedHeader[0] = 'X';
@@ -170,15 +172,30 @@ class PhotoWindowTest : public QObject {
     const qsizetype sof = bomb.indexOf(QByteArray("\xFF\xC0", 2));
     bomb[sof + 5] = bomb[sof + 7] = '\xFD';  // 65000 x 65000 in a small file
     bomb[sof + 6] = bomb[sof + 8] = '\xE8';
-    QTest::newRow("text file") << QByteArray("これは写真ではありません\n");
-    QTest::newRow("empty file") << QByteArray();
-    QTest::newRow("damaged header") << damagedHeader;
-    QTest::newRow("bomb header") << bomb;
+    QTest::newRow("text file") << QByteArray("これは写真ではありません\n")
+                               << "JPEG ファイルではありません";
+    QTest::newRow("empty file") << QByteArray() << "空";
+    QTest::newRow("damaged header") << damagedHeader << "JPEG ファイルではありません";
+    QTest::newRow("bomb header") << bomb << "65000";
     QTest::newRow("12-bit samples")
-        << ReadBytes(QStringLiteral(RUMORA_TEST_DATA "/jpeg/monkey12.jpg"));
+        << ReadBytes(QStringLiteral(RUMORA_TEST_DATA "/jpeg/monkey12.jpg")) << "JPEG";
+    const QByteArray tail(64, '\x01');
+    QTest::newRow("PNG") << QByteArray("\x89PNG\r\n\x1A\n", 8) + tail << "PNG 形式";
+    QTest::newRow("HEIC") << QByteArray(
+                                 "\0\0\0\x18"
+                                 "ftypheic",
+                                 12) +
+                                 tail
+                          << "HEIC/HEIF 形式";
+    QTest::newRow("WebP") << QByteArray("RIFF\x10\0\0\0WEBPVP8 ", 16) + tail << "WebP 形式";
+    QTest::newRow("GIF") << QByteArray("GIF89a") + tail << "GIF 形式";
+    QTest::newRow("BMP") << QByteArray("BM") + tail << "BMP 形式";
+    QTest::newRow("TIFF") << QByteArray("MM\0*", 4) + tail << "TIFF 形式";
+    QTest::newRow("a folder") << QByteArray("folder") << "フォルダです";
   }
   void filesThatAreNotPhotosChangeNothing() {
     QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
     WindowFixture w(true, SeededSettings());
     TForm1Parts& f = w.f();
     WritePatternJpeg(w.PathOf("good.jpg"), 300, 200);
@@ -187,12 +204,20 @@ class PhotoWindowTest : public QObject {
     const QByteArray settings = w.ReadFile("rumora.dat");
     const Bitmap input = f.Image2->Picture();
     QDir().mkpath(w.PathOf("other"));
-    WriteBytes(w.PathOf("other/bad.jpg"), bytes);
+    if (QTest::currentDataTag() == QByteArray("a folder")) {
+      QDir().mkpath(w.PathOf("other/bad.jpg"));
+    } else {
+      WriteBytes(w.PathOf("other/bad.jpg"), bytes);
+    }
     QTest::mouseClick(f.outputimg, Qt::LeftButton, {}, QPoint(5, 5));
 
     w.platform.openAnswers << w.PathOf("other/bad.jpg");
     Click(f.BitBtn2);
-    QVERIFY(w.platform.messages.empty());
+    QCOMPARE(w.platform.messages.size(), size_t{1});
+    const QStringList lines = w.platform.messages[0].text.split('\n');
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[1], w.PathOf("other/bad.jpg"));
+    QVERIFY2(lines[2].contains(reason), qPrintable(lines[2]));
     QCOMPARE(f.WorkingBitmap.Width(), 300);
     QCOMPARE(f.Panel2->size(), QSize(602, 402));
     QCOMPARE(Difference(f.Image2->Picture(), input), QString());
@@ -216,7 +241,7 @@ class PhotoWindowTest : public QObject {
     w.platform.openAnswers << w.PathOf("broken/p.jpg");
     Click(f.BitBtn2);
 
-    QVERIFY(w.platform.messages.empty());
+    QCOMPARE(w.platform.messages.size(), size_t{1});  // with the decoder's reason
     QVERIFY(f.WorkingBitmap.Empty());
     QCOMPARE(f.Panel2->size(), QSize(600, 600));
     QVERIFY(f.Panel1->isVisible());  // the steps after the guard did not run
@@ -398,7 +423,8 @@ class PhotoWindowTest : public QObject {
     QCOMPARE(decoded.Pixel(300, 200), clWhite);
   }
 
-  void savingReplacesAnExistingFileWithoutAsking() {
+  // The save dialog has asked before a file is replaced.
+  void savingReplacesTheChosenFile() {
     WindowFixture w;
     WriteBytes(w.PathOf("a.jpg"), "old contents");
     w.platform.saveAnswers << w.PathOf("a.png");
@@ -411,19 +437,25 @@ class PhotoWindowTest : public QObject {
   void aSaveThatFailsSaysWhyAndChangesNothing_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("saved");
+    QTest::addColumn<QString>("reason");  // the system's reason in Japanese; empty: any
     QTest::newRow("read-only folder") << "locked/out.png"
-                                      << "locked/out.jpg";
+                                      << "locked/out.jpg"
+                                      << "アクセス";
     QTest::newRow("name of a folder") << "taken.jpg"
-                                      << "taken.jpg";
+                                      << "taken.jpg"
+                                      << "フォルダです";
     QTest::newRow("path through a file") << "plain/out"
-                                         << "plain/out.jpg";
+                                         << "plain/out.jpg"
+                                         << "フォルダでない";
     // Read-only for every user, root included, so this row runs wherever the tests run.
     QTest::newRow("read-only file system") << "/proc/out.png"
-                                           << "/proc/out.jpg";
+                                           << "/proc/out.jpg"
+                                           << "";
   }
   void aSaveThatFailsSaysWhyAndChangesNothing() {
     QFETCH(QString, typed);
     QFETCH(QString, saved);
+    QFETCH(QString, reason);
     WindowFixture w(true, SeededSettings());
     QDir().mkpath(w.PathOf("locked"));
     QFile::setPermissions(w.PathOf("locked"), QFile::ReadOwner | QFile::ExeOwner);
@@ -453,7 +485,7 @@ class PhotoWindowTest : public QObject {
     const QStringList lines = message.text.split('\n');
     QCOMPARE(lines.size(), 3);
     QCOMPARE(lines[1], path(saved));
-    QVERIFY2(!lines[2].trimmed().isEmpty(), qPrintable("no reason in: " + message.text));
+    QVERIFY2(!lines[2].trimmed().isEmpty() && lines[2].contains(reason), qPrintable(message.text));
     QCOMPARE(w.f().Settings.SaveFolder(), std::string());
     QCOMPARE(w.ReadFile("rumora.dat"), SeededSettings());
     QCOMPARE(QDir(w.folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <string>
+
+namespace rumora {
+
+// Why a file could not be opened as a picture in `expectedFormat` ("JPEG", "BMP"), in words a
+// user can act on: a picture in another format, named by its first bytes; the system's reason
+// for a file that could not be read; running out of memory; or the reader's own reason.
+QString OpenFailureReason(const QString& path, const std::string& expectedFormat,
+                          const std::exception& failure);
+
+// The reason of `failure`: the system's reason in Japanese when it carries one, the failure's
+// own text otherwise.
+QString FailureReason(const std::exception& failure);
+
+}  // namespace rumora
