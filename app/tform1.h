@@ -240,8 +240,8 @@ class TForm1 final : public QWidget, private TForm1Parts {
   void OpenRecentPhoto(const QString& path);
   // Puts an opened photo first in the recent photos.
   void RememberPhoto(const QString& path);
-  // A JPEG file opened as a photo, a BMP file as the logo; anything else is refused with a
-  // warning.
+  // A BMP file opened as the logo, anything else as a photo (a file that is no JPEG photo gets
+  // the warning that says why).
   void OpenDroppedFile(const QString& path);
   // Stretches the working bitmap into the input view and, on a screen of more than one device
   // pixel per pixel, draws the view's sharp rendition from the full-resolution photo.

@@ -31,15 +31,6 @@ bool IsBmpFile(const QString& path) {
   return file.open(QIODevice::ReadOnly) && file.read(2) == "BM";
 }
 
-// A JPEG file by its signature, or by its name when it cannot be read (opening it then says
-// why).
-bool IsJpegFile(const QString& path) {
-  QFile file(path);
-  if (file.open(QIODevice::ReadOnly)) return file.read(2) == QByteArray("\xFF\xD8", 2);
-  static const QStringList kSuffixes{"jpg", "jpeg", "jpe", "jfif"};
-  return kSuffixes.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive);
-}
-
 QString AboutText() {
   return QStringLiteral(
              "<p><b>ルモラ</b> %1</p>"
@@ -73,10 +64,27 @@ void TForm1::CreateMenuBar() {
   file->addSeparator();
   AddMenuAction(file, QStringLiteral("出力写真を保存(&S)…"), {QKeySequence::Save},
                 [this] { BitBtn1Click(); });
+  AddMenuAction(file, QStringLiteral("新しい出力写真(&N)"), {QKeySequence::New},
+                [this] { NewOutputPicture(); });
   file->addSeparator();
   // Closing asks about unsaved work as the window's own close button does.
   AddMenuAction(file, QStringLiteral("終了(&X)"), {QKeySequence(Qt::CTRL | Qt::Key_Q)},
                 [this] { close(); });
+
+  QMenu* edit = menuBar_->addMenu(QStringLiteral("編集(&E)"));
+  QAction* undo = AddMenuAction(edit, QStringLiteral("元に戻す(&U)"),
+                                {QKeySequence(Qt::CTRL | Qt::Key_Z)}, [this] { Undo(); });
+  QAction* redo = AddMenuAction(
+      edit, QStringLiteral("やり直し(&R)"),
+      {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+      [this] { Redo(); });
+  // Greyed while there is nothing to undo or redo.
+  const auto updateHistory = [this, undo, redo] {
+    undo->setEnabled(CanUndo());
+    redo->setEnabled(CanRedo());
+  };
+  SetHistoryChangedHandler(updateHistory);
+  updateHistory();
 
   QMenu* view = menuBar_->addMenu(QStringLiteral("表示(&V)"));
   AddMenuAction(view, QStringLiteral("入力写真"), {QKeySequence(Qt::CTRL | Qt::Key_1)},
@@ -153,15 +161,10 @@ void TForm1::dropEvent(QDropEvent* event) {
 }
 
 void TForm1::OpenDroppedFile(const QString& path) {
-  if (IsJpegFile(path)) {
-    OpenPhotoFile(path);
-  } else if (IsBmpFile(path)) {
+  if (IsBmpFile(path)) {
     OpenLogoFileAt(path);
   } else {
-    platform_.ShowWarning(this, QStringLiteral("警告"),
-                          QStringLiteral("このファイルは開けません。写真は JPEG ファイル、ロゴは "
-                                         "BMP ファイルをドロップしてください。\n%1")
-                              .arg(path));
+    OpenPhotoFile(path);  // which says why anything but a JPEG photo does not open
   }
 }
 

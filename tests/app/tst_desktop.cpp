@@ -62,10 +62,14 @@ class DesktopTest : public QObject {
   void shortcuts_data() {
     QTest::addColumn<QKeySequence>("keys");
     QTest::addColumn<QString>("effect");
-    QTest::newRow("Ctrl+O") << QKeySequence(Qt::CTRL | Qt::Key_O) << "open dialog";
-    QTest::newRow("Ctrl+S") << QKeySequence(Qt::CTRL | Qt::Key_S) << "save dialog";
-    QTest::newRow("Ctrl+2") << QKeySequence(Qt::CTRL | Qt::Key_2) << "output view";
-    QTest::newRow("F1") << QKeySequence(Qt::Key_F1) << "help";
+    QTest::addColumn<bool>("undoable");  // whether "元に戻す" is offered afterwards
+    QTest::newRow("Ctrl+O") << QKeySequence(Qt::CTRL | Qt::Key_O) << "open dialog" << false;
+    QTest::newRow("Ctrl+S") << QKeySequence(Qt::CTRL | Qt::Key_S) << "save dialog" << false;
+    QTest::newRow("Ctrl+2") << QKeySequence(Qt::CTRL | Qt::Key_2) << "output view" << false;
+    QTest::newRow("Ctrl+N") << QKeySequence(Qt::CTRL | Qt::Key_N) << "output view" << true;
+    QTest::newRow("Ctrl+N, Ctrl+Z")
+        << QKeySequence(Qt::CTRL | Qt::Key_N, Qt::CTRL | Qt::Key_Z) << "output view" << false;
+    QTest::newRow("F1") << QKeySequence(Qt::Key_F1) << "help" << false;
   }
   void shortcuts() {
     QFETCH(QKeySequence, keys);
@@ -80,6 +84,7 @@ class DesktopTest : public QObject {
         {"output view", w.f().Panel1->isVisible() && !w.f().Panel2->isVisible()},
         {"help", w.platform.shellOpened.size() == 1}};
     for (const auto& [what, happened] : seen) QCOMPARE(happened, what == effect);
+    QTEST(MenuAction(*w.form, QStringLiteral("元に戻す(&U)"))->isEnabled(), "undoable");
     const int menuHeight = w.form->findChild<QMenuBar*>()->height();
     QCOMPARE(w.f().Panel2->mapTo(w.form.get(), QPoint()), QPoint(168, 48 + menuHeight));
     QCOMPARE(w.form->minimumSize(), QSize(783, 670 + menuHeight));
