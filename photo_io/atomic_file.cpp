@@ -34,8 +34,8 @@ class Fd {
   int fd_;
 };
 
-Error Describe(const std::string& what, const std::string& path, int err) {
-  return Error(what + ": " + path + " (" + std::strerror(err) + ")", err);
+[[noreturn]] void Fail(const std::string& what, const std::string& path, int err) {
+  throw Error(what + ": " + path + " (" + std::strerror(err) + ")", err);
 }
 
 // The folder part of `path` for fsync after the rename; "." for a bare name.
@@ -46,17 +46,18 @@ std::string ParentFolder(const std::string& path) {
   return path.substr(0, slash);
 }
 
-// Opens a fresh temporary file beside `path`. O_EXCL guarantees it is ours; the mode 0666 lets
-// the process umask decide the permissions, as for any newly created file.
-Fd CreateTemporary(const std::string& path, std::string& temp_path) {
+// Opens a fresh temporary file beside `target`. O_EXCL guarantees it is ours; the mode 0666
+// lets the process umask decide the permissions, as for any newly created file. Failures name
+// `path`, the name the caller gave.
+Fd CreateTemporary(const std::string& target, const std::string& path, std::string& temp_path) {
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temp_path = path + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
+    temp_path = target + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
     Fd fd(::open(temp_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (fd.valid()) return fd;
-    if (errno != EEXIST) throw Error(Describe("ファイルを作成できません", path, errno));
+    if (errno != EEXIST) Fail("ファイルを作成できません", path, errno);
   }
-  throw Error(Describe("ファイルを作成できません", path, EEXIST));
+  Fail("ファイルを作成できません", path, EEXIST);
 }
 
 bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
@@ -72,32 +73,58 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
   return true;
 }
 
+// Why a file of this kind is neither read nor replaced (0 for a plain file): a folder, or a
+// FIFO or device, which could block the program or is no place for a file's content.
+int NotPlainFileReason(const struct stat& info) {
+  if (S_ISDIR(info.st_mode)) return EISDIR;
+  return S_ISREG(info.st_mode) ? 0 : EINVAL;
+}
+
+// Where a write to `path` lands: `path` itself or, for a symbolic link, the end of its chain of
+// links (a relative link counts from its own folder), so that the link stays and its target is
+// what changes. A missing link target is where the new file goes.
+std::string FollowLinks(std::string path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    char target[4096];
+    const ssize_t n = ::readlink(path.c_str(), target, sizeof target);
+    if (n < 0 || n == static_cast<ssize_t>(sizeof target)) return path;  // the write reports it
+    const std::string next(target, static_cast<std::size_t>(n));
+    path = next.front() == '/' ? next : ParentFolder(path) + "/" + next;
+  }
+  Fail("ファイルに書き込めません", path, ELOOP);
+}
+
 // Opens `path` for reading if it is a plain file. Non-blocking, so that opening a FIFO or a
 // device returns at once instead of waiting for a writer; those are then refused.
 Fd OpenPlainFile(const std::string& path, struct stat& info) {
   Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (!fd.valid()) throw Error(Describe("ファイルを開けません", path, errno));
-  if (::fstat(fd.get(), &info) != 0) throw Error(Describe("ファイルを読み込めません", path, errno));
-  if (S_ISDIR(info.st_mode)) throw Error(Describe("ファイルを読み込めません", path, EISDIR));
-  if (!S_ISREG(info.st_mode)) throw Error(Describe("ファイルを読み込めません", path, EINVAL));
+  if (!fd.valid()) Fail("ファイルを開けません", path, errno);
+  if (::fstat(fd.get(), &info) != 0) Fail("ファイルを読み込めません", path, errno);
+  if (const int err = NotPlainFileReason(info)) Fail("ファイルを読み込めません", path, err);
   return fd;
 }
 
 }  // namespace
 
 void WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+  const std::string target = FollowLinks(path);
   // A file its user may not write, or made read-only, is not replaced behind their back; one
   // that may be replaced keeps its mode and, where allowed, its owner.
   struct stat existing {};
-  const bool exists = ::stat(path.c_str(), &existing) == 0;
-  if (exists && (::access(path.c_str(), W_OK) != 0 || (existing.st_mode & 0222) == 0)) {
-    throw Error(Describe("ファイルに書き込めません", path, EACCES));
+  const bool exists = ::stat(target.c_str(), &existing) == 0;
+  if (exists) {
+    if (const int err = NotPlainFileReason(existing)) Fail("ファイルに書き込めません", path, err);
+    if (::access(target.c_str(), W_OK) != 0 || (existing.st_mode & 0222) == 0) {
+      Fail("ファイルに書き込めません", path, EACCES);
+    }
   }
   std::string temp_path;
-  Fd fd = CreateTemporary(path, temp_path);
+  Fd fd = CreateTemporary(target, path, temp_path);
   const auto fail = [&](int err) {
     ::unlink(temp_path.c_str());
-    throw Error(Describe("ファイルに書き込めません", path, err));
+    Fail("ファイルに書き込めません", path, err);
   };
   if (exists) {
     if (::fchmod(fd.get(), existing.st_mode & 07777) != 0) fail(errno);
@@ -106,9 +133,9 @@ void WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
   if (!WriteAll(fd.get(), bytes)) fail(errno);
   if (::fsync(fd.get()) != 0) fail(errno);
   if (!fd.Close()) fail(errno);
-  if (::rename(temp_path.c_str(), path.c_str()) != 0) fail(errno);
+  if (::rename(temp_path.c_str(), target.c_str()) != 0) fail(errno);
   // Make the rename itself durable; a failure here no longer endangers either file.
-  Fd folder(::open(ParentFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  Fd folder(::open(ParentFolder(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (folder.valid()) ::fsync(folder.get());
 }
 
@@ -132,7 +159,7 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t max
     const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      throw Error(Describe("ファイルを読み込めません", path, errno));
+      Fail("ファイルを読み込めません", path, errno);
     }
     if (n == 0) break;
     done += static_cast<std::size_t>(n);
@@ -151,7 +178,7 @@ std::vector<std::uint8_t> ReadFileStart(const std::string& path, std::size_t cou
     const ssize_t n = ::read(fd.get(), bytes.data() + done, count - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      throw Error(Describe("ファイルを読み込めません", path, errno));
+      Fail("ファイルを読み込めません", path, errno);
     }
     if (n == 0) break;
     done += static_cast<std::size_t>(n);

@@ -81,8 +81,11 @@ static_assert(sizeof(SettingsRecord::Image) == 736);
 // Throws Error when the file cannot be read; `record` is then unchanged.
 void ReadSettingsRecordFile(const std::string& path, SettingsRecord& record);
 
-// Creates or replaces the settings file at `path` with the record's 736 bytes, atomically.
-// Throws Error when it cannot be written; an existing file is then left as it was.
+// Creates or replaces the settings file at `path` with the record's 736 bytes, atomically, as
+// WriteFileAtomically does: a symbolic link keeps leading to the record it names, and a FIFO or
+// anything else that is not a plain file is refused as reading refuses it. Throws Error, with
+// the system's reason as its SystemCode(), when it cannot be written; an existing file is then
+// left as it was.
 void WriteSettingsRecordFile(const std::string& path, const SettingsRecord& record);
 
 }  // namespace rumora

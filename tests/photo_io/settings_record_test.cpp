@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 
@@ -147,11 +148,20 @@ TEST_F(SettingsRecordFile, MissingOrUnreadableFileThrowsAndLeavesTheRecord) {
   EXPECT_EQ(record.Bytes(), before);
 }
 
+// The system's reason a write of a record to `path` fails (its errno), or 0 when it succeeds.
+int WriteFailure(const std::string& path) {
+  try {
+    WriteSettingsRecordFile(path, SettingsRecord{});
+    return 0;
+  } catch (const Error& e) {
+    return e.SystemCode();
+  }
+}
+
 TEST_F(SettingsRecordFile, WriteIntoAFolderThatIsAFileFails) {
   const std::string not_a_folder = folder_.Path("plain");
   WriteBytes(not_a_folder, {1, 2, 3});
-  EXPECT_THROW(WriteSettingsRecordFile(not_a_folder + "/" + kSettingsFileName, SettingsRecord{}),
-               Error);
+  EXPECT_EQ(WriteFailure(not_a_folder + "/" + kSettingsFileName), ENOTDIR);
   EXPECT_EQ(FileBytes(not_a_folder), (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
@@ -186,7 +196,8 @@ TEST_F(SettingsRecordFile, FailedWriteKeepsTheOldFileWhole) {
   EXPECT_EQ(names, std::vector<std::string>{kSettingsFileName});
 }
 
-// A record that is a named pipe would block start-up and every preset operation for ever.
+// A record that is a named pipe would block start-up and every preset operation for ever; it
+// is neither read nor replaced by a plain file.
 TEST_F(SettingsRecordFile, APipeIsRefusedAtOnceAndLeavesTheRecord) {
   ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0);
   SettingsRecord record;
@@ -194,6 +205,32 @@ TEST_F(SettingsRecordFile, APipeIsRefusedAtOnceAndLeavesTheRecord) {
   const SettingsRecord::Image before = record.Bytes();
   EXPECT_THROW(ReadSettingsRecordFile(path_, record), Error);
   EXPECT_EQ(record.Bytes(), before);
+  EXPECT_EQ(WriteFailure(path_), EINVAL);
+  EXPECT_TRUE(std::filesystem::is_fifo(path_));
+}
+
+// A record kept elsewhere and linked in (relatively, absolutely, through a second link) is
+// rewritten where it lies; the links stay links and no temporary file is left in either folder.
+TEST_F(SettingsRecordFile, WritesThroughSymbolicLinksToTheirTarget) {
+  namespace fs = std::filesystem;
+  fs::create_directory(folder_.Path("kept"));
+  const std::string real = folder_.Path("kept/record.dat");
+  for (const std::string& link_text : {std::string("kept/record.dat"), real, std::string("hop")}) {
+    SCOPED_TRACE(link_text);
+    fs::remove(path_);
+    fs::remove(folder_.Path("hop"));
+    WriteBytes(real, Pattern(736));
+    fs::create_symlink("kept/record.dat", folder_.Path("hop"));
+    fs::create_symlink(link_text, path_);
+    SettingsRecord record;
+    record.SetSaveFolder("/new/");
+    WriteSettingsRecordFile(path_, record);
+    EXPECT_TRUE(fs::is_symlink(path_));
+    EXPECT_EQ(FileBytes(real),
+              std::vector<std::uint8_t>(record.Bytes().begin(), record.Bytes().end()));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_.Path("kept")), {}), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_.Root()), {}), 3);  // link, hop, kept
+  }
 }
 
 mode_t ModeOf(const std::string& path) {
@@ -214,7 +251,7 @@ TEST_F(SettingsRecordFile, KeepsItsModeAndARecordMadeReadOnlyIsNotReplaced) {
       EXPECT_NO_THROW(WriteSettingsRecordFile(path_, record)) << std::oct << mode;
       EXPECT_EQ(FileBytes(path_)[88], 5) << std::oct << mode;
     } else {
-      EXPECT_THROW(WriteSettingsRecordFile(path_, record), Error) << std::oct << mode;
+      EXPECT_EQ(WriteFailure(path_), EACCES) << std::oct << mode;
       EXPECT_EQ(FileBytes(path_), old_file) << std::oct << mode;
     }
     EXPECT_EQ(ModeOf(path_), mode) << "expected mode " << std::oct << mode;
