@@ -7,6 +7,7 @@
 
 #include "app/image_view_widget.h"
 #include "app/tform1.h"
+#include "imaging/angle_text.h"
 #include "imaging/line_angle.h"
 
 namespace rumora {

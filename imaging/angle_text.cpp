@@ -2,6 +2,8 @@
 
 #include <locale.h>
 
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -51,6 +53,32 @@ std::optional<long double> ParseAngleText(std::string_view text,
   const long double value = strtold_l(plain.c_str(), nullptr, CNumbers());
   if (!std::isfinite(static_cast<float>(value))) return std::nullopt;
   return value;
+}
+
+std::string FormatAngle(double degrees, std::string_view decimalSeparator) {
+  if (std::isnan(degrees)) return "nan";
+  if (std::isinf(degrees)) return degrees < 0 ? "-inf" : "inf";
+  // The decimal expansion to 120 places is exact up to the hundredths: a double with more
+  // fraction digits is below 2^-67, whose first 20 places are zeros that no rounding reaches.
+  std::array<char, 309 + 1 + 120> buffer;
+  const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                                     std::fabs(degrees), std::chars_format::fixed, 120);
+  const std::string_view expansion(buffer.data(), written.ptr);
+  const std::size_t point = expansion.find('.');
+  std::string tenths(expansion.substr(0, point));  // the value in tenths, as decimal digits
+  tenths += expansion[point + 1];
+  if (expansion[point + 2] >= '5') {
+    std::size_t i = tenths.size();
+    while (i > 0 && tenths[i - 1] == '9') tenths[--i] = '0';
+    if (i == 0) {
+      tenths.insert(tenths.begin(), '1');
+    } else {
+      ++tenths[i - 1];
+    }
+  }
+  const bool negative = std::signbit(degrees) && tenths.find_first_not_of('0') != std::string::npos;
+  return (negative ? "-" : "") + tenths.substr(0, tenths.size() - 1) +
+         std::string(decimalSeparator) + tenths.back();
 }
 
 }  // namespace rumora

@@ -1,7 +1,6 @@
 #include "imaging/line_angle.h"
 
 #include <cmath>
-#include <cstdio>
 
 namespace rumora {
 
@@ -21,19 +20,6 @@ std::optional<double> LineAngle(std::int32_t x1, std::int32_t y1, std::int32_t x
     a += 90;
   }
   return a;
-}
-
-std::string FormatAngle(double degrees, const std::string& decimalSeparator) {
-  // The exact decimal expansion: the tenths round up when the hundredths digit is 5 or more.
-  char digits[160];
-  std::snprintf(digits, sizeof digits, "%.120f", std::fabs(degrees));
-  const std::string text(digits);
-  const std::size_t point = text.find('.');
-  long long tenths = std::stoll(text.substr(0, point)) * 10 + (text[point + 1] - '0');
-  if (text[point + 2] >= '5') ++tenths;
-  const bool negative = std::signbit(degrees) && tenths != 0;
-  return (negative ? "-" : "") + std::to_string(tenths / 10) + decimalSeparator +
-         std::to_string(tenths % 10);
 }
 
 }  // namespace rumora

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
 
 namespace rumora {
 
@@ -12,10 +11,5 @@ namespace rumora {
 // held as a double. Swapping the ends gives the same angle. An exactly vertical line is already
 // level and gives 0; a line of no length (both ends the same point) gives nothing.
 std::optional<double> LineAngle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2);
-
-// The angle as the angle box shows it: fixed point with one digit after `decimalSeparator`,
-// the last digit rounded with halves away from zero, a leading "-" for a negative value that
-// does not round to zero ("0.0", never "-0.0").
-std::string FormatAngle(double degrees, const std::string& decimalSeparator);
 
 }  // namespace rumora

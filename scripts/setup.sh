@@ -24,7 +24,7 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth
   desktop-file-utils strace
-  dpkg-dev
+  dpkg-dev locales
 )
 
 missing=()

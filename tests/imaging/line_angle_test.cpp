@@ -1,8 +1,14 @@
 #include "imaging/line_angle.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <charconv>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 
 #include "imaging/angle_text.h"
@@ -59,17 +65,40 @@ TEST_P(FormatAngleTest, OneDigitHalvesAwayFromZero) {
   EXPECT_EQ(FormatAngle(c.degrees, c.separator), c.text) << c.degrees;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, FormatAngleTest,
-    ::testing::Values(FormatCase{0.25, ".", "0.3"}, FormatCase{-0.25, ".", "-0.3"},
-                      FormatCase{0.75, ".", "0.8"}, FormatCase{2.5, ".", "2.5"},
-                      FormatCase{0.35, ".", "0.3"},  // the double lies just below 0.35
-                      FormatCase{44.95, ".", "45.0"}, FormatCase{-44.96, ".", "-45.0"},
-                      FormatCase{-0.04, ".", "0.0"}, FormatCase{-0.0, ".", "0.0"},
-                      FormatCase{-0.05, ".", "-0.1"}, FormatCase{12.34, ",", "12,3"},
-                      FormatCase{0.0, "\xE2\x80\xA4",
-                                 "0\xE2\x80\xA4"
-                                 "0"}));
+const FormatCase kFormatCases[] = {{0.25, ".", "0.3"},
+                                   {-0.25, ".", "-0.3"},
+                                   {0.75, ".", "0.8"},
+                                   {2.5, ".", "2.5"},
+                                   {0.35, ".", "0.3"},  // the double lies just below 0.35
+                                   {44.95, ".", "45.0"},
+                                   {-44.96, ".", "-45.0"},
+                                   {-0.04, ".", "0.0"},
+                                   {-0.0, ".", "0.0"},
+                                   {-0.05, ".", "-0.1"},
+                                   {12.34, ",", "12,3"},
+                                   {0.0, "\xE2\x80\xA4",
+                                    "0\xE2\x80\xA4"
+                                    "0"},
+                                   {999.96, ".", "1000.0"},
+                                   {-9.96, ".", "-10.0"},  // the rounding carries into a new digit
+                                   {0x1p63, ".", "9223372036854775808.0"},
+                                   {-0x1p70, ".", "-1180591620717411303424.0"},
+                                   {0x1p-1074, ".", "0.0"},
+                                   {-std::numeric_limits<double>::infinity(), ".", "-inf"},
+                                   {std::numeric_limits<double>::infinity(), ".", "inf"},
+                                   {std::numeric_limits<double>::quiet_NaN(), ".", "nan"}};
+
+INSTANTIATE_TEST_SUITE_P(Values, FormatAngleTest, ::testing::ValuesIn(kFormatCases));
+
+// The largest doubles keep every digit: each is a whole number, whose text the library's
+// shortest round-trip form gives too.
+TEST(FormatAngleTest, WritesEveryDigitOfTheLargestValues) {
+  for (const double value : {1e38, 3.4e38, -1e300, std::numeric_limits<double>::max()}) {
+    char whole[400];
+    const auto end = std::to_chars(whole, whole + sizeof whole, value, std::chars_format::fixed);
+    EXPECT_EQ(FormatAngle(value, "."), std::string(whole, end.ptr) + ".0");
+  }
+}
 
 struct ParseCase {
   const char* text;
@@ -89,21 +118,58 @@ TEST_P(ParseAngleTextTest, ReadsNumbersAsTheAngleBoxDoes) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, ParseAngleTextTest,
-    ::testing::Values(ParseCase{"10", ".", true, 10}, ParseCase{"-9.5", ".", true, -9.5L},
-                      ParseCase{"+.5", ".", true, 0.5L}, ParseCase{"3.", ".", true, 3},
-                      ParseCase{" 1e1 ", ".", true, 10}, ParseCase{"2.5E-1", ".", true, 0.25L},
-                      ParseCase{"0.1", ".", true, 0.1L}, ParseCase{"1,5", ",", true, 1.5L},
-                      ParseCase{"1e-5000", ".", true, 0}, ParseCase{"0", ".", true, 0},
-                      ParseCase{"3.4e38", ".", true, 3.4e38L}, ParseCase{"1.5", ",", false, 0},
-                      ParseCase{"", ".", false, 0}, ParseCase{".", ".", false, 0},
-                      ParseCase{"-", ".", false, 0}, ParseCase{"1e", ".", false, 0},
-                      ParseCase{"e5", ".", false, 0}, ParseCase{"1e39", ".", false, 0},
-                      ParseCase{"-1e39", ".", false, 0}, ParseCase{"1e5000", ".", false, 0},
-                      ParseCase{"nan", ".", false, 0}, ParseCase{"inf", ".", false, 0},
-                      ParseCase{"1.2.3", ".", false, 0}, ParseCase{"10度", ".", false, 0},
-                      ParseCase{"0x10", ".", false, 0}));
+const ParseCase kParseCases[] = {
+    {"10", ".", true, 10},    {"-9.5", ".", true, -9.5L},     {"+.5", ".", true, 0.5L},
+    {"3.", ".", true, 3},     {" 1e1 ", ".", true, 10},       {"2.5E-1", ".", true, 0.25L},
+    {"0.1", ".", true, 0.1L}, {"1,5", ",", true, 1.5L},       {"1e-5000", ".", true, 0},
+    {"0", ".", true, 0},      {"3.4e38", ".", true, 3.4e38L}, {"1.5", ",", false, 0},
+    {"", ".", false, 0},      {".", ".", false, 0},           {"-", ".", false, 0},
+    {"1e", ".", false, 0},    {"e5", ".", false, 0},          {"1e39", ".", false, 0},
+    {"-1e39", ".", false, 0}, {"1e5000", ".", false, 0},      {"nan", ".", false, 0},
+    {"inf", ".", false, 0},   {"1.2.3", ".", false, 0},       {"10度", ".", false, 0},
+    {"0x10", ".", false, 0}};
+
+INSTANTIATE_TEST_SUITE_P(Texts, ParseAngleTextTest, ::testing::ValuesIn(kParseCases));
+
+// The C library's numbers switched to a decimal comma for one scope, as the toolkit leaves them
+// in a session whose language writes one. The locale is built from its four defining lines into
+// a scratch folder, so no installed language is needed.
+class CommaNumbers {
+ public:
+  CommaNumbers() {
+    char pattern[] = "/tmp/rumora_locale_XXXXXX";
+    folder_ = ::mkdtemp(pattern);
+    const std::string source = folder_ + "/comma.def";
+    std::ofstream(source) << "LC_NUMERIC\ndecimal_point \",\"\nthousands_sep \".\"\n"
+                             "grouping 3;3\nEND LC_NUMERIC\n";
+    const std::string build =
+        "localedef -c -f ANSI_X3.4-1968 -i " + source + " " + folder_ + "/comma >/dev/null 2>&1";
+    [[maybe_unused]] const int ignored = std::system(build.c_str());  // judged by what it made
+    ::setenv("LOCPATH", folder_.c_str(), 1);
+    ::setlocale(LC_NUMERIC, "comma");
+  }
+  ~CommaNumbers() {
+    ::setlocale(LC_NUMERIC, "C");
+    ::unsetenv("LOCPATH");
+    std::filesystem::remove_all(folder_);
+  }
+
+ private:
+  std::string folder_;
+};
+
+TEST(AngleTextTest, ReadsAndWritesTheSameUnderADecimalCommaLocale) {
+  const CommaNumbers comma;
+  ASSERT_STREQ(::localeconv()->decimal_point, ",") << "no comma locale (localedef, locales)";
+  for (const FormatCase& c : kFormatCases) {
+    EXPECT_EQ(FormatAngle(c.degrees, c.separator), c.text) << c.degrees;
+  }
+  for (const ParseCase& c : kParseCases) {
+    EXPECT_EQ(ParseAngleText(c.text, c.separator),
+              c.accepted ? std::optional<long double>(c.value) : std::nullopt)
+        << "'" << c.text << "'";
+  }
+}
 
 }  // namespace
 }  // namespace rumora
