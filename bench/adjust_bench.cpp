@@ -26,8 +26,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 Bitmap& Photo(int megapixels) {
-  static Bitmap p24 = GeneratedPhoto(6000, 4000);
-  static Bitmap p48 = GeneratedPhoto(8485, 5657);
+  static Bitmap p24 = testing::AllByteValues(6000, 4000);
+  static Bitmap p48 = testing::AllByteValues(8485, 5657);
   return megapixels == 24 ? p24 : p48;
 }
 

@@ -25,7 +25,6 @@
 #include <limits>
 #include <map>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 // clang-format off
@@ -51,25 +50,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A smooth gradient with sensor-like noise: compresses like a photo, unlike flat colour.
-Bitmap PhotoLike(int width, int height) {
-  Bitmap photo(width, height);
-  std::mt19937 random(12345);
-  std::uniform_int_distribution<int> noise(-6, 6);
-  for (int y = 0; y < height; ++y) {
-    std::uint8_t* row = photo.Row(y);
-    for (int x = 0; x < width; ++x, row += 3) {
-      const int base_b = 40 + 160 * x / width;
-      const int base_g = 60 + 120 * y / height;
-      const int base_r = 200 - 150 * (x + y) / (width + height);
-      row[0] = static_cast<std::uint8_t>(std::clamp(base_b + noise(random), 0, 255));
-      row[1] = static_cast<std::uint8_t>(std::clamp(base_g + noise(random), 0, 255));
-      row[2] = static_cast<std::uint8_t>(std::clamp(base_r + noise(random), 0, 255));
-    }
-  }
-  return photo;
-}
-
 // Files the peers read, written once and removed at exit.
 class Fixtures {
  public:
@@ -90,7 +70,7 @@ class Fixtures {
       const int width = megapixels == 24 ? 6000 : 8000;
       const int height = megapixels == 24 ? 4000 : 6000;
       at->second = (folder_ / ("photo" + std::to_string(megapixels) + ".jpg")).string();
-      WriteFileAtomically(at->second, EncodeJpeg(PhotoLike(width, height), 90));
+      WriteFileAtomically(at->second, EncodeJpeg(testing::NoisyGradient(width, height), 90));
     }
     return at->second;
   }
@@ -365,7 +345,7 @@ BENCHMARK(BM_FirstOpenInFreshProcess)
 void BM_WholeRoad(benchmark::State& state) {
   const std::string& path = Files().Jpeg(48);
   const std::string saved = Files().Path("road.jpg");
-  const Bitmap logo = GeneratedPhoto(160, 48);
+  const Bitmap logo = testing::AllByteValues(160, 48);
   ScratchImageView output(600, 450);
   ScratchImageView pane(600, 450);
   pane.Picture();
@@ -448,7 +428,7 @@ BENCHMARK(BM_OpenPeakMemory)->Arg(24)->Arg(48)->Iterations(1)->Unit(benchmark::k
 
 // Encoding the 600x450 output picture, and the command-line encoder on the same pixels.
 void BM_EncodeOutput(benchmark::State& state) {
-  const Bitmap picture = PhotoLike(600, 450);
+  const Bitmap picture = testing::NoisyGradient(600, 450);
   std::vector<std::uint8_t> ppm;
   const std::string header = "P6\n600 450\n255\n";
   ppm.assign(header.begin(), header.end());

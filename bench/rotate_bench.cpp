@@ -58,8 +58,8 @@ double ThreadMilliseconds() {
 }
 
 const Bitmap& Photo(std::int64_t megapixels) {
-  static const Bitmap p24 = GeneratedPhoto(6000, 4000);
-  static const Bitmap p48 = GeneratedPhoto(8485, 5657);
+  static const Bitmap p24 = testing::AllByteValues(6000, 4000);
+  static const Bitmap p48 = testing::AllByteValues(8485, 5657);
   return megapixels == 24 ? p24 : p48;
 }
 

@@ -8,23 +8,11 @@
 #include "imaging/bitmap.h"
 #include "photo_io/jpeg_reader.h"
 #include "photo_io/jpeg_writer.h"
+#include "tests/synthetic_photos.h"
 
 namespace rumora {
 
-// A photo whose pixels differ along both axes and between channels, so a swapped axis, a
-// mirrored copy or a shifted block shows.
-inline Bitmap PatternPhoto(int width, int height) {
-  Bitmap photo(width, height);
-  for (int y = 0; y < height; ++y) {
-    std::uint8_t* row = photo.Row(y);
-    for (int x = 0; x < width; ++x) {
-      row[3 * x] = static_cast<std::uint8_t>(x * 255 / std::max(1, width - 1));        // blue
-      row[3 * x + 1] = static_cast<std::uint8_t>(y * 255 / std::max(1, height - 1));   // green
-      row[3 * x + 2] = static_cast<std::uint8_t>(((x / 16 + y / 16) % 2) ? 200 : 40);  // red
-    }
-  }
-  return photo;
-}
+using testing::PatternPhoto;
 
 inline QByteArray ToBytes(const std::vector<std::uint8_t>& bytes) {
   return QByteArray(reinterpret_cast<const char*>(bytes.data()),

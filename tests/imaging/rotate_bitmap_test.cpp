@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,21 +11,13 @@
 #include "imaging/tbmp_data24.h"
 #include "tests/imaging/fixtures.h"
 #include "tests/imaging/rotate_reference.h"
+#include "tests/synthetic_photos.h"
 
 namespace rumora {
 namespace {
 
 using testing::CoordinateBitmap;
-
-Bitmap RandomPhoto(int width, int height, unsigned seed) {
-  Bitmap photo(width, height);
-  std::mt19937 random(seed);
-  for (int y = 0; y < height; ++y) {
-    std::uint8_t* row = photo.Row(y);
-    for (std::size_t i = 0; i < photo.Stride(); ++i) row[i] = static_cast<std::uint8_t>(random());
-  }
-  return photo;
-}
+using testing::RandomPhoto;
 
 // Empty when equal; otherwise the first difference: position, channel, expected, actual.
 std::string FirstDifference(const Bitmap& expected, const Bitmap& actual) {

@@ -11,10 +11,12 @@
 #include "imaging/shift_brightness.h"
 #include "tests/imaging/recording_progress.h"
 #include "tests/imaging/tone_reference.h"
+#include "tests/synthetic_photos.h"
 
 namespace rumora {
 namespace {
 
+using testing::AllByteValues;
 using testing::ExpectedProgress;
 using testing::RecordingProgress;
 
@@ -44,20 +46,6 @@ void RunPass(Pass pass, Bitmap& bitmap, Progress& progress, const EventPump& pum
       progress, pump);
 }
 
-// A bitmap holding every byte value in every channel, at different places per channel.
-Bitmap AllByteValues(int width, int height) {
-  Bitmap bitmap(width, height);
-  for (int y = 0; y < height; ++y) {
-    std::uint8_t* row = bitmap.Row(y);
-    for (int x = 0; x < width; ++x) {
-      row[3 * x] = static_cast<std::uint8_t>(x + y);
-      row[3 * x + 1] = static_cast<std::uint8_t>(x * 7 + 3 * y);
-      row[3 * x + 2] = static_cast<std::uint8_t>(255 - x - 11 * y);
-    }
-  }
-  return bitmap;
-}
-
 class ToneTableTest : public ::testing::TestWithParam<Pass> {};
 
 TEST_P(ToneTableTest, EveryEntryIsTheFormula) {
@@ -71,13 +59,13 @@ INSTANTIATE_TEST_SUITE_P(Passes, ToneTableTest,
                          ::testing::Values(Pass::kContrast, Pass::kBrighten, Pass::kDarken),
                          [](const auto& info) { return std::string(Name(info.param)); });
 
-// Each value a worked example names: {pass, first byte, last byte, result (-1: unchanged)}.
+// Values pinned by hand: {pass, first byte, last byte, result (-1: unchanged)}.
 struct Pinned {
   Pass pass;
   int first, last, result;
 };
 
-TEST(ToneTables, GiveTheWorkedExamples) {
+TEST(ToneTables, GiveThePinnedValues) {
   const Pinned pinned[] = {
       {Pass::kContrast, 0, 29, 0},      {Pass::kContrast, 226, 255, 255},
       {Pass::kContrast, 126, 129, -1},  {Pass::kContrast, 200, 200, 222},
@@ -165,20 +153,25 @@ TEST(TonePass, SameBytesOnOneCoreAndOnMany) {
   }
 }
 
-// Should anything replace the bitmap while events are pumped, the pass stops before touching
-// the new one instead of writing past its end.
+// Should anything replace the bitmap while events are pumped, by one of another size or by new
+// pixels of the same size, the pass stops before touching the new one instead of writing past its
+// end or into it.
 TEST(TonePass, StopsWhenTheBitmapIsReplacedDuringAPump) {
-  Bitmap bitmap = AllByteValues(3000, 2000);
-  RecordingProgress progress;
-  bool replaced = false;
-  EXPECT_THROW(BoostContrast(bitmap, 0.3, progress,
-                             [&] {
-                               if (!replaced) bitmap = Bitmap::Filled(2, 2, clWhite);
-                               replaced = true;
-                             }),
-               Error);
-  EXPECT_EQ(bitmap.Pixel(1, 1), clWhite);
-  EXPECT_EQ(progress.calls.back(), "pos 0");
+  for (const auto& [width, height] : {std::pair{2, 2}, std::pair{3000, 2000}}) {
+    Bitmap bitmap = AllByteValues(3000, 2000);
+    const Bitmap replacement = Bitmap::Filled(width, height, clWhite);
+    RecordingProgress progress;
+    bool replaced = false;
+    EXPECT_THROW(BoostContrast(bitmap, 0.3, progress,
+                               [&] {
+                                 if (!replaced) bitmap = replacement;
+                                 replaced = true;
+                               }),
+                 Error);
+    EXPECT_EQ(std::memcmp(bitmap.Data(), replacement.Data(), replacement.SizeInBytes()), 0)
+        << width << "x" << height;
+    EXPECT_EQ(progress.calls.back(), "pos 0");
+  }
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <algorithm>
 #include <array>
-#include <cmath>
 
 namespace rumora::testing {
 
@@ -12,16 +10,23 @@ inline const char* ToneName(Tone tone) {
   return tone == Tone::kContrast ? "contrast" : tone == Tone::kBrighten ? "brighten" : "darken";
 }
 
-// The three formulas again, on 80-bit values with their own clamp and rounding (contrast
-// strength 0.3): a wider evaluation gives the same bytes, so any difference is a fault of ours.
+// Each tone table worked out in whole numbers (contrast strength 0.3): an entry is the count of
+// k in 0..254 whose k + 1/2 its exact value exceeds, which rounds to the nearest and clamps to
+// 0..255 at once. With x = v / 255 the exact values are 1.3 v - 38.25, 255 sqrt(x) =
+// sqrt(255 v) and 255 (2x - sqrt(x)) = 2 v - sqrt(255 v); each comparison below is one of these
+// squared or scaled to integers, so no floating point takes part. No value ties with a k + 1/2
+// (an odd square never equals 1020 v, nor 130 v - 3875 a multiple of 100).
 inline std::array<int, 256> ReferenceToneTable(Tone tone) {
   std::array<int, 256> table{};
-  for (int v = 0; v < 256; ++v) {
-    const long double x = v / 255.0L;
-    const long double value = tone == Tone::kContrast   ? v + (v - 127.5L) * 0.3L
-                              : tone == Tone::kBrighten ? 255 * std::sqrt(x)
-                                                        : 255 * (2 * x - std::sqrt(x));
-    table[v] = static_cast<int>(std::nearbyint(std::clamp(value, 0.0L, 255.0L)));
+  for (long long v = 0; v < 256; ++v) {
+    for (long long k = 0; k < 255; ++k) {
+      const long long twice = 2 * k + 1;         // 2 (k + 1/2)
+      const long long darkRoot = 4 * v - twice;  // 2 (2 v - (k + 1/2))
+      const bool above = tone == Tone::kContrast   ? 130 * v - 3825 > 100 * k + 50
+                         : tone == Tone::kBrighten ? 1020 * v > twice * twice
+                                                   : darkRoot > 0 && darkRoot * darkRoot > 1020 * v;
+      table[v] += above;
+    }
   }
   return table;
 }

@@ -126,20 +126,6 @@ void WritePpm(const Bitmap& bitmap, const std::string& path) {
          << first.str() << "; " << off << " samples differ by more than " << tolerance;
 }
 
-Bitmap GradientPicture(int width, int height) {
-  Bitmap bitmap(width, height);
-  for (int y = 0; y < height; ++y) {
-    std::uint8_t* row = bitmap.Row(y);
-    for (int x = 0; x < width; ++x, row += 3) {
-      // At most one level per pixel, as in a photo's sky or wall.
-      row[0] = static_cast<std::uint8_t>(255 * x / std::max(255, width - 1));
-      row[1] = static_cast<std::uint8_t>(255 * y / std::max(255, height - 1));
-      row[2] = static_cast<std::uint8_t>(40 + 150 * (x + y) / std::max(150, width + height - 2));
-    }
-  }
-  return bitmap;
-}
-
 std::vector<std::uint8_t> EncodeWithLibrary(const Bitmap& picture, bool arithmetic,
                                             bool progressive, bool grey) {
   jpeg_compress_struct cinfo{};

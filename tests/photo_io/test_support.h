@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "imaging/bitmap.h"
+#include "tests/synthetic_photos.h"
 
 namespace rumora::testing {
 
@@ -49,10 +50,6 @@ void WritePpm(const Bitmap& bitmap, const std::string& path);
 // the expected and the actual value, and how many samples are off by more than `tolerance`.
 ::testing::AssertionResult SamePixels(const Bitmap& actual, const Bitmap& expected,
                                       int tolerance = 0);
-
-// A smooth test picture whose channels run in different directions (blue along x, green along
-// y, red along the diagonal), so swapped channels or axes show.
-Bitmap GradientPicture(int width, int height);
 
 // `picture` coded by the library with its default settings at quality 90, arithmetic- rather
 // than Huffman-coded, progressive (the library's standard scans) and greyscale when asked. For
