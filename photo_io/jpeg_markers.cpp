@@ -1,7 +1,6 @@
 #include "photo_io/jpeg_markers.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace rumora {
 namespace {
@@ -22,6 +21,23 @@ std::size_t SkipCodedData(std::span<const std::uint8_t> bytes, std::size_t at) {
     if (next != 0x00 && !IsRestart(next)) return at;
   }
   return bytes.size();
+}
+
+// A scan header's body: the component count, two bytes per component (identifier, tables),
+// then the first and last coefficient and the successive-approximation bits.
+JpegScan ReadScanHeader(std::span<const std::uint8_t> body) {
+  JpegScan scan;
+  const std::size_t count = body[0];
+  std::size_t at = 1;
+  for (std::size_t i = 0; i < count && at < body.size(); ++i, at += 2) {
+    scan.components.push_back(body[at]);
+  }
+  if (at + 2 < body.size()) {
+    scan.spectralStart = body[at];
+    scan.spectralEnd = body[at + 1];
+    scan.refinement = (body[at + 2] >> 4) != 0;
+  }
+  return scan;
 }
 
 }  // namespace
@@ -49,14 +65,7 @@ JpegMarkerWalk WalkJpegMarkers(std::span<const std::uint8_t> bytes, int maxScans
     const std::size_t body = at + 2;
     at = std::min(bytes.size(), at + length);
     if (code != kStartOfScan) continue;
-    if (body < at) {
-      const std::size_t count = bytes[body];
-      std::vector<std::uint8_t> ids;
-      for (std::size_t i = 0; i < count && body + 1 + 2 * i < at; ++i) {
-        ids.push_back(bytes[body + 1 + 2 * i]);
-      }
-      walk.scans.push_back(std::move(ids));
-    }
+    if (body < at) walk.scans.push_back(ReadScanHeader(bytes.subspan(body, at - body)));
     if (walk.scans.size() > static_cast<std::size_t>(maxScans)) break;
     at = SkipCodedData(bytes, at);
   }

@@ -7,14 +7,23 @@
 
 namespace rumora {
 
+// One scan header: which components the scan codes and which part of their coefficients. A
+// header cut short keeps the defaults of the part it lacks: every coefficient, first pass.
+struct JpegScan {
+  std::vector<std::uint8_t> components;  // identifiers, in header order
+  int spectralStart = 0;                 // the first coefficient coded (0 is DC)
+  int spectralEnd = 63;                  // the last coefficient coded
+  bool refinement = false;               // refines coefficients an earlier scan began
+};
+
 // What a JPEG file's markers show before anything is decoded: how many of its bytes the decoder
-// will read, and which components each scan codes.
+// will read, and what each scan codes.
 struct JpegMarkerWalk {
   // Bytes up to and including the end-of-image marker, or all of them when it is missing:
   // whatever follows the end marker is never decoded, so it vouches for nothing.
   std::size_t codedBytes = 0;
-  // The component identifiers of each scan, in file order, at most `maxScans` + 1 of them.
-  std::vector<std::vector<std::uint8_t>> scans;
+  // The scans in file order, at most `maxScans` + 1 of them.
+  std::vector<JpegScan> scans;
 };
 
 // Walks the markers from the start-of-image marker on, as the library reads them: a segment's

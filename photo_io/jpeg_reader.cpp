@@ -129,13 +129,32 @@ std::int64_t MinimumHuffmanBits(const jpeg_decompress_struct& cinfo) {
   return blocks;
 }
 
+// The most arithmetic-coding decisions one block of a scan can take, whatever its data says:
+// once a scan's bytes run out the decoder reads on from zeros, so a few bytes can keep it
+// deciding through every block of every scan. A first pass takes up to 32 decisions per
+// coefficient (end of block, zero run, sign, magnitude class and bits; the DC difference
+// likewise), a refinement up to 3 per AC coefficient (end of block, new or corrected, sign) and
+// 1 for the DC. A sequential file's scans are first passes over all 64 coefficients, whatever
+// their headers say.
+std::int64_t MostDecisionsPerBlock(const JpegScan& scan, bool progressive) {
+  constexpr std::int64_t kFirstPass = 32, kRefinement = 3;
+  if (!progressive) return DCTSIZE2 * kFirstPass;
+  const int first = std::clamp(scan.spectralStart, 0, DCTSIZE2 - 1);
+  const int last = std::clamp(scan.spectralEnd, first, DCTSIZE2 - 1);
+  const std::int64_t coefficients = last - first + 1;
+  if (!scan.refinement) return coefficients * kFirstPass;
+  return first == 0 ? 1 + (coefficients - 1) * kRefinement : coefficients * kRefinement;
+}
+
 struct OpeningCost {
-  std::int64_t memory = 0;  // bytes
-  std::int64_t work = 0;    // blocks decoded
+  std::int64_t memory = 0;     // bytes
+  std::int64_t work = 0;       // blocks decoded
+  std::int64_t decisions = 0;  // arithmetic-coding decisions at most
 };
 
 // What decoding the file will cost: the bitmap and, for a file of several scans, the library's
-// store of 64 two-byte coefficients per block; every scan's blocks and the output pass.
+// store of 64 two-byte coefficients per block; every scan's blocks and the output pass; for an
+// arithmetic-coded file, the decisions its scans may take.
 OpeningCost CostOfOpening(const jpeg_decompress_struct& cinfo, const JpegMarkerWalk& walk) {
   OpeningCost cost;
   cost.memory = std::int64_t{cinfo.image_width} * cinfo.image_height * 3;
@@ -145,19 +164,21 @@ OpeningCost CostOfOpening(const jpeg_decompress_struct& cinfo, const JpegMarkerW
   // decoded into a store of the whole photo's coefficients.
   const bool multipleScans =
       cinfo.progressive_mode || walk.scans.empty() ||
-      walk.scans.front().size() < static_cast<std::size_t>(cinfo.num_components);
+      walk.scans.front().components.size() < static_cast<std::size_t>(cinfo.num_components);
   if (multipleScans) {
     cost.memory += allBlocks * DCTSIZE2 * static_cast<std::int64_t>(sizeof(JCOEF));
   }
-  std::int64_t visits = allBlocks;  // the output pass
-  for (const std::vector<std::uint8_t>& scan : walk.scans) {
-    for (const std::uint8_t id : scan) {
+  cost.work = allBlocks;  // the output pass
+  for (const JpegScan& scan : walk.scans) {
+    const std::int64_t decisions = MostDecisionsPerBlock(scan, cinfo.progressive_mode);
+    for (const std::uint8_t id : scan.components) {
       for (int c = 0; c < cinfo.num_components; ++c) {
-        if (cinfo.comp_info[c].component_id == id) visits += StoredBlocks(cinfo.comp_info[c]);
+        if (cinfo.comp_info[c].component_id != id) continue;
+        cost.work += StoredBlocks(cinfo.comp_info[c]);
+        if (cinfo.arith_code) cost.decisions += StoredBlocks(cinfo.comp_info[c]) * decisions;
       }
     }
   }
-  cost.work = visits;
   return cost;
 }
 
@@ -176,7 +197,8 @@ void CheckWhatTheFileCanHold(const jpeg_decompress_struct& cinfo, const JpegMark
   }
   const OpeningCost cost = CostOfOpening(cinfo, walk);
   if (cost.memory > std::max(kFreeOpeningMemory, coded * kOpeningMemoryPerCodedByte) ||
-      cost.work > std::max(kFreeOpeningWork, coded * kOpeningWorkPerCodedByte)) {
+      cost.work > std::max(kFreeOpeningWork, coded * kOpeningWorkPerCodedByte) ||
+      cost.decisions > std::max(kFreeOpeningDecisions, coded * kOpeningDecisionsPerCodedByte)) {
     throw Error("JPEG ファイルのデータ (" + std::to_string(coded) + " バイト) では写真の大きさ (" +
                 SizeText(cinfo) + ") を開けません");
   }
@@ -188,7 +210,6 @@ struct JpegDecoder::Session {
   ErrorManager errors{};
   jpeg_progress_mgr progress{};
   jpeg_decompress_struct cinfo{};
-  bool created = false;
   std::vector<std::uint8_t> owned;  // the file, when the decoder read it
   std::span<const std::uint8_t> data;
   int orientation = kOrientationAsStored;
@@ -196,9 +217,8 @@ struct JpegDecoder::Session {
   Session() = default;
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
-  ~Session() {
-    if (created) jpeg_destroy_decompress(&cinfo);
-  }
+  // Safe on a struct never created or created part-way: destroying frees whatever was made.
+  ~Session() { jpeg_destroy_decompress(&cinfo); }
 };
 
 JpegDecoder::JpegDecoder() = default;
@@ -230,7 +250,6 @@ void JpegDecoder::Start(std::unique_ptr<Session> session) {
   if (!GuardedCreate(cinfo, &session->errors, &session->progress)) {
     throw Error("JPEG デコーダを準備できません: " + LibraryMessage(session->errors));
   }
-  session->created = true;
   if (!GuardedReadHeader(cinfo, session->data.data(), session->data.size())) {
     throw Error("JPEG ファイルを読み込めません: " + LibraryMessage(session->errors));
   }

@@ -7,29 +7,55 @@
 namespace rumora {
 namespace {
 
-using Ids = std::vector<std::uint8_t>;
+struct ExpectedScan {
+  std::vector<std::uint8_t> components;
+  int first, last;
+  bool refinement;
+};
 
-// The library's progressive scans of a colour photo, its end marker found before any padding,
-// and a walk that stops wherever the bytes run out.
-TEST(WalkJpegMarkers, FindsTheScansAndTheEndOfTheCodedData) {
+// The library's standard progressive scans of a colour photo (components Y = 1, Cb = 2, Cr = 3).
+TEST(WalkJpegMarkers, ReadsEveryScanHeader) {
   const std::vector<std::uint8_t> jpeg =
       testing::EncodeWithLibrary(testing::GradientPicture(64, 48), false, true);
+  const ExpectedScan expected[] = {
+      {{1, 2, 3}, 0, 0, false}, {{1}, 1, 5, false}, {{3}, 1, 63, false},     {{2}, 1, 63, false},
+      {{1}, 6, 63, false},      {{1}, 1, 63, true}, {{1, 2, 3}, 0, 0, true}, {{3}, 1, 63, true},
+      {{2}, 1, 63, true},       {{1}, 1, 63, true}};
   const JpegMarkerWalk walk = WalkJpegMarkers(jpeg, 256);
   EXPECT_EQ(walk.codedBytes, jpeg.size());
-  ASSERT_EQ(walk.scans.size(), 10u);
-  EXPECT_EQ(walk.scans[0], (Ids{1, 2, 3}));  // DC of all three components
-  EXPECT_EQ(walk.scans[1], (Ids{1}));
+  ASSERT_EQ(walk.scans.size(), std::size(expected));
+  for (std::size_t i = 0; i < walk.scans.size(); ++i) {
+    EXPECT_EQ(walk.scans[i].components, expected[i].components) << "scan " << i;
+    EXPECT_EQ(walk.scans[i].spectralStart, expected[i].first) << "scan " << i;
+    EXPECT_EQ(walk.scans[i].spectralEnd, expected[i].last) << "scan " << i;
+    EXPECT_EQ(walk.scans[i].refinement, expected[i].refinement) << "scan " << i;
+  }
+  EXPECT_EQ(WalkJpegMarkers(jpeg, 3).scans.size(), 4u);  // stops one past the limit
+}
 
-  std::vector<std::uint8_t> padded = jpeg;
-  padded.resize(jpeg.size() + 5000, 0);
-  EXPECT_EQ(WalkJpegMarkers(padded, 256).codedBytes, jpeg.size());
-  EXPECT_EQ(WalkJpegMarkers(padded, 3).scans.size(), 4u);  // stops one past the limit
+// An end marker's bytes inside a comment are no end; bytes after the real one are never coded.
+TEST(WalkJpegMarkers, CodedBytesEndAtTheRealEndMarker) {
+  const std::vector<std::uint8_t> jpeg =
+      testing::EncodeWithLibrary(testing::GradientPicture(64, 48), false, true);
+  std::vector<std::uint8_t> quirky = {0xFF, 0xD8, 0xFF, 0xFE, 0x00, 0x04, 0xFF, 0xD9};
+  quirky.insert(quirky.end(), jpeg.begin() + 2, jpeg.end());
+  const std::size_t end = quirky.size();
+  quirky.insert(quirky.end(), {0x00, 0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0xFF, 0xD9});
+  const JpegMarkerWalk walk = WalkJpegMarkers(quirky, 256);
+  EXPECT_EQ(walk.codedBytes, end);
+  EXPECT_EQ(walk.scans.size(), 10u);
+}
 
+// Cut anywhere, the walk finds each scan whose header's component count lies before the cut
+// (the start-of-scan marker 0xFF 0xDA never occurs inside coded data).
+TEST(WalkJpegMarkers, ACutFileShowsTheScansBeforeTheCut) {
+  const std::vector<std::uint8_t> jpeg =
+      testing::EncodeWithLibrary(testing::GradientPicture(64, 48), false, true);
   for (std::size_t cut = 0; cut < jpeg.size(); cut += 7) {
     const std::vector<std::uint8_t> part(jpeg.begin(), jpeg.begin() + static_cast<long>(cut));
-    const JpegMarkerWalk partial = WalkJpegMarkers(part, 256);
-    ASSERT_EQ(partial.codedBytes, cut) << "cut at " << cut;
-    ASSERT_LE(partial.scans.size(), 10u) << "cut at " << cut;
+    std::size_t headers = 0;
+    for (std::size_t i = 0; i + 4 < cut; ++i) headers += jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA;
+    ASSERT_EQ(WalkJpegMarkers(part, 256).scans.size(), headers) << "cut at " << cut;
   }
   EXPECT_TRUE(WalkJpegMarkers(std::vector<std::uint8_t>(100, 0), 256).scans.empty());
 }

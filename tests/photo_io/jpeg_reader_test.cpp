@@ -354,7 +354,11 @@ INSTANTIATE_TEST_SUITE_P(
         // Within the memory floor and coding every block, but its 255 scans ask for 25 million
         // block decodes from 24 KB.
         HostileRow{"Huffman255ScansOfAFloorSizedPhoto", false, true, false, 2500, 255, 20'000,
-                   true}),
+                   true},
+        // Few blocks per scan, but the arithmetic decoder reads on from zeros through every
+        // coefficient of every block: seconds of decisions from a few kilobytes.
+        HostileRow{"ArithmeticRefinementScans", true, true, true, 1992, 256, 0},
+        HostileRow{"ArithmeticSequential36Megapixels", true, false, false, 6000, 0, 0}),
     [](const ::testing::TestParamInfo<HostileRow>& info) { return info.param.label; });
 
 // `jpeg` with `filler` just before its second scan.
@@ -408,6 +412,10 @@ TEST(DamagedPhoto, CompressibleRealPhotosStillOpen) {
       testing::EncodeWithLibrary(testing::GradientPicture(3000, 2000), false, true), 10);
   JpegDecoder decoder;
   EXPECT_NO_THROW(decoder.OpenMemory(scans)) << scans.size() << " bytes";
+  // Arithmetic coding: a 12-megapixel photo of real detail, above the decisions' floor.
+  const std::vector<std::uint8_t> arithmetic =
+      testing::EncodeWithLibrary(testing::NoisyGradient(4000, 3000), true, false);
+  EXPECT_NO_THROW(decoder.OpenMemory(arithmetic)) << arithmetic.size() << " bytes";
 }
 
 // A gigabyte that does not start as a JPEG is refused on its first bytes, not read whole.
