@@ -70,14 +70,16 @@ Bitmap ReadBmpFile(const std::string& path) {
   if (::fstat(file.get(), &info) != 0) Fail("ファイルを読み込めません", path, errno);
   if (!S_ISREG(info.st_mode))
     Fail("ファイルを読み込めません", path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
-  const auto size = static_cast<std::uint64_t>(info.st_size);
+  return ReadBmpFrom(file.get(), static_cast<std::uint64_t>(info.st_size), path);
+}
 
+Bitmap ReadBmpFrom(int fd, std::uint64_t measuredSize, const std::string& path) {
   std::vector<std::uint8_t> bytes;
-  ReadMore(file.get(), bytes,
-           static_cast<std::size_t>(std::min<std::uint64_t>(size, kBmpLayoutBytes)), path);
-  BmpLayout layout = ReadBmpLayout(bytes, size);
+  ReadMore(fd, bytes,
+           static_cast<std::size_t>(std::min<std::uint64_t>(measuredSize, kBmpLayoutBytes)), path);
+  BmpLayout layout = ReadBmpLayout(bytes, measuredSize);
   if (layout.usableBytes > bytes.size()) {
-    ReadMore(file.get(), bytes, layout.usableBytes - bytes.size(), path);
+    ReadMore(fd, bytes, layout.usableBytes - bytes.size(), path);
     // The file may have shrunk since it was measured: check again against what was read.
     if (bytes.size() < layout.usableBytes) layout = ReadBmpLayout(bytes, bytes.size());
   }

@@ -20,4 +20,9 @@ Bitmap DecodeBmp(std::span<const std::uint8_t> file);
 // not a plain file, or as DecodeBmp.
 Bitmap ReadBmpFile(const std::string& path);
 
+// ReadBmpFile's second half: reads and decodes the plain file open as `fd`, at its start, whose
+// size was measured as `measuredSize`. The file may have changed since: a file that ends sooner
+// is judged by the bytes it still has, as DecodeBmp judges them (`path` names it in messages).
+Bitmap ReadBmpFrom(int fd, std::uint64_t measuredSize, const std::string& path);
+
 }  // namespace rumora

@@ -1,7 +1,9 @@
 #include "logo/bmp_reader.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -325,6 +327,30 @@ TEST(BmpFiles, ReadFromDiskAndRefuseWhatIsNoPlainFile) {
   EXPECT_THROW(ReadBmpFile(pipe), Error);
   std::remove(pipe.c_str());
   EXPECT_THROW(ReadBmpFile(dir + "/no_such_logo.bmp"), Error);
+  std::remove(path.c_str());
+}
+
+// A file that shrinks after its size was measured is judged by the bytes it still holds, as
+// DecodeBmp judges them: cut in the headers, in the pixels or not at all.
+TEST(BmpFiles, AFileThatShrinksAfterItsSizeWasMeasuredIsJudgedByWhatItHolds) {
+  const std::string path = testing::TempDir() + "/logo_reader_shrinks.bmp";
+  const Bytes whole = With([](BmpBuilder& b) { b.pixels.assign(16, 0x40); });
+  for (const std::size_t kept : {std::size_t{20}, whole.size() - 7, whole.size()}) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(whole.data(), 1, kept, f);
+    std::fclose(f);
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    const Bytes held(whole.begin(), whole.begin() + static_cast<long>(kept));
+    if (kept < whole.size()) {
+      EXPECT_THROW(DecodeBmp(held), Error) << kept;
+      EXPECT_THROW(ReadBmpFrom(fd, whole.size(), path), Error) << kept;
+    } else {
+      ExpectPixels(ReadBmpFrom(fd, whole.size(), path), 2, 2, std::vector<TColor>(4, 0x404040));
+    }
+    ::close(fd);
+  }
   std::remove(path.c_str());
 }
 
