@@ -33,8 +33,8 @@ constexpr std::int64_t kTableThreshold = 256 * 256;
 template <typename Mix>
 void BlendRows(Bitmap& output, const Bitmap& logo, std::int64_t left, std::int64_t top, int x0,
                int x1, int y0, int y1, const Mix& mix) {
-  // Each logo pixel lands on its own output pixel, so rows outer gives the same result as the
-  // columns-outer order of the description, with row pointers taken once.
+  // Each logo pixel lands on its own output pixel, so the order of the visits cannot change the
+  // result: rows outer, with row pointers taken once.
   for (int y = y0; y < y1; ++y) {
     const std::uint8_t* in = logo.Row(y) + 3 * static_cast<std::size_t>(x0);
     std::uint8_t* out =

@@ -2,20 +2,28 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+
+#include "logo/bmp_reader.h"
+
 namespace rumora {
 namespace {
 
-TEST(LogoPresets, FilesLieInTheLogoFolder) {
-  EXPECT_EQ(PresetLogoFile(1), "logo_design/logo1.bmp");
-  EXPECT_EQ(PresetLogoFile(3), "logo_design/logo3.bmp");
-}
-
-TEST(LogoPresets, SourcesByIndex) {
-  EXPECT_TRUE(LogoSource::IsFile(0));
-  for (int n : {1, 2, 3}) EXPECT_TRUE(LogoSource::IsPreset(n)) << n;
-  for (int n : {-1, 4}) {
-    EXPECT_FALSE(LogoSource::IsFile(n) || LogoSource::IsPreset(n)) << n;
+// The preset indices are exactly the logos shipped in the logo folder, each a picture the logo
+// reader takes; the index before them is the file dialog's, and no index is both.
+TEST(LogoPresets, AreExactlyTheShippedLogos) {
+  const std::string root = std::string(RUMORA_TEST_DATA) + "/../../";
+  EXPECT_TRUE(std::filesystem::is_directory(root + kLogoFolder));
+  for (int n = -1; n <= 5; ++n) {
+    const std::string file = root + PresetLogoFile(n);
+    EXPECT_EQ(LogoSource::IsPreset(n), std::filesystem::exists(file)) << file;
+    if (LogoSource::IsPreset(n)) {
+      EXPECT_GT(ReadBmpFile(file).Width(), 0) << file;
+    }
+    EXPECT_FALSE(LogoSource::IsFile(n) && LogoSource::IsPreset(n)) << n;
   }
+  EXPECT_TRUE(LogoSource::IsFile(LogoSource::kFirstPreset - 1));
 }
 
 TEST(LogoPresets, WeightIsClampedToTheBarsRange) {
