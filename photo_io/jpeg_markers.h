@@ -14,6 +14,7 @@ struct JpegScan {
   int spectralStart = 0;                 // the first coefficient coded (0 is DC)
   int spectralEnd = 63;                  // the last coefficient coded
   bool refinement = false;               // refines coefficients an earlier scan began
+  bool operator==(const JpegScan&) const = default;
 };
 
 // What a JPEG file's markers show before anything is decoded: how many of its bytes the decoder
