@@ -4,7 +4,8 @@
 // the runs, which a busy machine disturbs least), x_floor = ours / floor against its limit
 // (7 at small angles, 9 at large ones), exact_share (the share of destination pixels that took
 // the exact extended-precision path), and ours_user_ms / ours_sys_ms, the processor time of the
-// fastest run on all cores (the system share is mostly the destination's first touch), and
+// fastest run on all cores (the system share is mostly the destination's first touch, which
+// the blocks freed bitmaps leave for reuse spare every run after the first), and
 // cpu_x_floor, the same ratio from processor times (ours spread over the cores it used, against
 // the floor's): what x_floor would be on an idle machine, when other work slows the run.
 // BM_RotatePeakMemory reports the memory a rotation adds above the source it was given, in

@@ -2,10 +2,13 @@
 
 #include <sys/mman.h>
 
+#include <array>
 #include <cstdint>
 #include <fstream>
+#include <mutex>
 #include <new>
 #include <string>
+#include <utility>
 
 namespace rumora {
 namespace {
@@ -55,6 +58,57 @@ std::uint8_t* MapAligned(std::size_t length) {
   return data;
 }
 
+// The last two mapped blocks freed, kept with their pages for the next bitmaps of about their
+// size: a photo's next picture (the rotation's result, the next photo opened) then writes into
+// memory already mapped instead of having every page faulted in and cleared again. Trivially
+// destructible, so bitmaps that outlive it at exit still find it.
+class BlockPool {
+ public:
+  // A kept block of at least `length` bytes and at most a quarter more, or nullptr; `taken`
+  // receives its length.
+  std::uint8_t* Take(std::size_t length, std::size_t& taken) {
+    const std::lock_guard lock(mutex_);
+    Block* best = nullptr;
+    for (Block& block : blocks_) {
+      if (block.data && block.length >= length && block.length <= length + length / 4 &&
+          (!best || block.length < best->length)) {
+        best = &block;
+      }
+    }
+    if (!best) return nullptr;
+    taken = best->length;
+    return std::exchange(best->data, nullptr);
+  }
+
+  // Keeps a freed block, giving back the one kept longest when both places are full.
+  void Keep(std::uint8_t* data, std::size_t length) {
+    const std::lock_guard lock(mutex_);
+    Block* place = blocks_[0].data ? &blocks_[1] : &blocks_[0];
+    if (place->data) {
+      ::munmap(blocks_[0].data, blocks_[0].length);
+      blocks_[0] = blocks_[1];
+    }
+    *place = {data, length};
+  }
+
+  void Release() {
+    const std::lock_guard lock(mutex_);
+    for (Block& block : blocks_) {
+      if (block.data) ::munmap(std::exchange(block.data, nullptr), block.length);
+    }
+  }
+
+ private:
+  struct Block {
+    std::uint8_t* data = nullptr;
+    std::size_t length = 0;
+  };
+  std::mutex mutex_;
+  std::array<Block, 2> blocks_{};
+};
+
+constinit BlockPool pool;
+
 }  // namespace
 
 PixelStorage::PixelStorage(std::size_t bytes) {
@@ -63,10 +117,21 @@ PixelStorage::PixelStorage(std::size_t bytes) {
     heap_ = std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
     return;
   }
-  const std::size_t length = RoundUp(bytes, kHugePage);
-  mapped_ = std::unique_ptr<std::uint8_t, PixelUnmap>(MapAligned(length), PixelUnmap{length});
+  std::size_t length = RoundUp(bytes, kHugePage);
+  std::uint8_t* data = pool.Take(length, length);
+  if (!data) {
+    try {
+      data = MapAligned(length);
+    } catch (const std::bad_alloc&) {
+      pool.Release();  // the kept blocks may be what is missing
+      data = MapAligned(length);
+    }
+  }
+  mapped_ = std::unique_ptr<std::uint8_t, PixelUnmap>(data, PixelUnmap{length});
 }
 
-void PixelUnmap::operator()(std::uint8_t* data) const noexcept { ::munmap(data, length); }
+void PixelUnmap::operator()(std::uint8_t* data) const noexcept { pool.Keep(data, length); }
+
+void ReleaseKeptPixelBlocks() { pool.Release(); }
 
 }  // namespace rumora

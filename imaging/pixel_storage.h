@@ -6,7 +6,7 @@
 
 namespace rumora {
 
-// Gives a mapping of `length` bytes back to the system.
+// Frees a mapping of `length` bytes: it is kept for reuse (see PixelStorage).
 struct PixelUnmap {
   std::size_t length = 0;
   void operator()(std::uint8_t* data) const noexcept;
@@ -15,8 +15,10 @@ struct PixelUnmap {
 // The memory of a bitmap's pixels, contents unspecified. Small blocks come from the heap. Large
 // ones are mapped from the system 2 MB-aligned and advised for transparent huge pages, so that
 // the first write faults once per 2 MB rather than once per 4 KB page (a fresh 24-megapixel
-// photo otherwise spends more time in page faults than in being copied), and are returned to
-// the system as soon as they are freed. Move-only.
+// photo otherwise spends more time in page faults than in being copied). The last two large
+// blocks freed are kept, pages and all, and a new block of their size (up to a quarter smaller)
+// takes one of them instead of fresh pages; the rest go back to the system when freed.
+// Move-only.
 class PixelStorage {
  public:
   // From this size on a block is mapped.
@@ -36,5 +38,8 @@ class PixelStorage {
   std::unique_ptr<std::uint8_t[]> heap_;
   std::unique_ptr<std::uint8_t, PixelUnmap> mapped_;
 };
+
+// Gives the kept blocks back to the system (a fresh process's state, for measuring).
+void ReleaseKeptPixelBlocks();
 
 }  // namespace rumora

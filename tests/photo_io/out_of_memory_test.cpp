@@ -8,6 +8,7 @@
 
 #include "bench/bench_support.h"
 #include "imaging/error.h"
+#include "imaging/pixel_storage.h"
 #include "imaging/quarter_turn.h"
 #include "imaging/rotate_bitmap.h"
 #include "photo_io/jpeg_reader.h"
@@ -22,6 +23,7 @@ namespace {
 // now plus half the photo's size; exits 0 when Error was thrown and the copy is intact.
 [[noreturn]] void RunCapped(const Bitmap& photo, const std::function<void(Bitmap&)>& operation) {
   Bitmap subject = photo;
+  ReleaseKeptPixelBlocks();
   const auto cap = static_cast<rlim_t>(StatusKilobytes("VmSize:")) * 1024 + photo.SizeInBytes() / 2;
   const rlimit limit{cap, cap};
   ::setrlimit(RLIMIT_AS, &limit);
