@@ -32,14 +32,14 @@ inline constexpr long kMaxLibraryMemory = 1L << 30;
 // any file gets. A file under 1 MB thus takes at most about 256 MB and 2 s whatever its header
 // claims, and any photo of up to 24 megapixels that needs no more than the floor opens however
 // well it compresses; a camera's photo codes far more bytes per pixel than the rates ask. An
-// arithmetic-coded photo above about 8 megapixels needs a byte per 800 of its decisions (about
-// half a byte per pixel), which such a photo of any real detail holds.
+// arithmetic-coded photo above about 8 megapixels needs a byte per 600 of its decisions (a
+// tenth of a byte per pixel at most), which such a photo of any real detail holds.
 inline constexpr std::int64_t kFreeOpeningMemory = std::int64_t{160} << 20;
 inline constexpr std::int64_t kOpeningMemoryPerCodedByte = 256;
 inline constexpr std::int64_t kFreeOpeningWork = 16'000'000;  // blocks decoded
 inline constexpr std::int64_t kOpeningWorkPerCodedByte = 32;
 inline constexpr std::int64_t kFreeOpeningDecisions = 400'000'000;
-inline constexpr std::int64_t kOpeningDecisionsPerCodedByte = 800;
+inline constexpr std::int64_t kOpeningDecisionsPerCodedByte = 600;
 
 // Decodes one JPEG photo in two steps: Open reads the file and its header, Decode produces the
 // pixels. Decoding uses the library's default choices (accurate integer DCT, smooth chroma
