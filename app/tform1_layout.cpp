@@ -35,7 +35,15 @@ void TForm1::SpeedButton2Click() {
 }
 
 void TForm1::PlaceTrimFrame() {
-  SelShape1->SetBounds(TrimFrameForPane(Regions[Layout.PaneIndex]));
+  const Region& pane = Regions[Layout.PaneIndex];
+  FrameBounds frame = TrimFrameForPane(pane);
+  if (!WorkingBitmap.Empty()) {
+    // A frame beyond the photo would trim the photo's edge pixels over part of the pane.
+    const Region part = PhotoPartOfView(WorkingBitmap.Width(), WorkingBitmap.Height(),
+                                        Panel2->width(), Panel2->height());
+    frame = KeepFrameOnPhoto(frame, pane, part, SelShape1->Frame().MinWidth);
+  }
+  SelShape1->SetBounds(frame);
   SelShape1->show();
 }
 

@@ -14,6 +14,7 @@
 namespace rumora {
 
 void TForm1::BitBtn11Click() {
+  if (WorkingBitmap.Empty()) return;  // no photo opened: nothing to turn
   if (FreeRotationDone != 0) {
     platform_.ShowWarning(this, QStringLiteral("警告"),
                           QStringLiteral("再回転すると画像劣化の為、画像再読み取りしてください"));

@@ -25,6 +25,7 @@ class HiddenWhileWriting {
 }  // namespace
 
 void TForm1::BitBtn3Click() {
+  if (WorkingBitmap.Empty()) return;  // no photo opened: nothing to trim
   std::optional<Bitmap> before = OutputForHistory();
   {
     // The output is not repainted while its pixels are being written.

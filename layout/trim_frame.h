@@ -16,4 +16,16 @@ FrameBounds TrimFrameForPane(const Region& pane);
 // to Round((limit - top) / r) and the height kept. Cannot fail.
 FrameBounds KeepPaneRatio(FrameBounds frame, const Region& pane, int panel2Height);
 
+// The part of a panelWidth x panelHeight input view that shows the photo and that the trim maps
+// into it: columns and rows from 0 up to the last one inside the scaled photo (the panel less
+// its two extra pixels) whose source pixel (SourceBlock at TrimScale(photoWidth, panelWidth))
+// lies in the photo. At least one column and one row. Cannot fail.
+Region PhotoPartOfView(int photoWidth, int photoHeight, int panelWidth, int panelHeight);
+
+// A frame placed for `pane` kept on `photoPart`: where it is larger, made smaller with the pane's
+// height-to-width ratio (as KeepPaneRatio has it), never narrower than minWidth; then moved in
+// where it sticks out. Cannot fail.
+FrameBounds KeepFrameOnPhoto(FrameBounds frame, const Region& pane, const Region& photoPart,
+                             int minWidth);
+
 }  // namespace rumora

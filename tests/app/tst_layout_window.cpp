@@ -2,10 +2,12 @@
 // trimming frame placed on each pane and keeping its proportions while it is dragged.
 #include <QTest>
 #include <QToolButton>
+#include <cmath>
 
 #include "app/fonts.h"
 #include "app/image_view_widget.h"
 #include "layout/sel_shape.h"
+#include "layout/trim.h"
 #include "tests/app/window_fixture.h"
 
 using namespace rumora;
@@ -117,6 +119,43 @@ class LayoutWindowTest : public QObject {
     frame->SetBounds(0, 299, 100, 50);  // Round((300 - 299) / 0.75) = 1
     QTest::mouseMove(frame, QPoint(50, 1));
     QCOMPARE(FrameOf(frame), QRect(0, 299, 5, 50));
+  }
+
+  void thePlacedFrameStaysOnThePhoto_data() {
+    QTest::addColumn<QSize>("photo");
+    QTest::newRow("portrait") << QSize(300, 400);
+    QTest::newRow("square") << QSize(400, 400);
+    QTest::newRow("16:10") << QSize(480, 300);
+    QTest::newRow("2:1") << QSize(600, 300);
+    QTest::newRow("4:1") << QSize(800, 200);
+  }
+
+  // In every pane of every layout the trim reads only pixels of the photo, from a frame of the
+  // pane's proportions inside the scaled photo.
+  void thePlacedFrameStaysOnThePhoto() {
+    QFETCH(QSize, photo);
+    WindowFixture w;
+    TForm1Parts& f = w.f();
+    w.OpenPatternPhoto(photo.width(), photo.height());
+    const int panes[] = {1, 2, 2, 3, 3, 3, 4};
+    for (int layout = 0; layout < 7; ++layout) {
+      for (int pane = 0; pane < panes[layout]; ++pane) {
+        const QRect frame = FrameOf(f.SelShape1);
+        const QString where = QStringLiteral("layout %1 pane %2").arg(layout).arg(pane + 1);
+        const Region block = SourceBlock(frame.left(), frame.top(), frame.right(), frame.bottom(),
+                                         TrimScale(photo.width(), f.Panel2->width()));
+        const QRect panel(0, 0, f.Panel2->width() - 2, f.Panel2->height() - 2);
+        QVERIFY2(panel.contains(frame), qPrintable(where));
+        QVERIFY2(block.left >= 0 && block.top >= 0 && block.right < photo.width() &&
+                     block.bottom < photo.height(),
+                 qPrintable(where));
+        const Region& slot = f.Regions[f.Layout.PaneIndex];
+        const double ratio = double(RegionHeight(slot)) / RegionWidth(slot);
+        QVERIFY2(std::abs(frame.height() - frame.width() * ratio) <= 2, qPrintable(where));
+        if (layout > 0) Click(f.SpeedButton2);
+      }
+      Click(f.SpeedButton1);
+    }
   }
 };
 
