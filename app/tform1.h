@@ -9,6 +9,7 @@
 #include "app/user_options.h"
 #include "imaging/bitmap.h"
 #include "imaging/scratch_image_view.h"
+#include "imaging/smooth_scale.h"
 #include "layout/region_table.h"
 #include "photo_io/settings_record.h"
 
@@ -34,6 +35,7 @@ namespace rumora {
 class ImageViewWidget;
 class Platform;
 class QtProgress;
+class GrowingSmoothStretch;
 class TSelShape;
 
 // The window's controls and state. TForm1 inherits them privately, as a form inherits the part
@@ -175,6 +177,9 @@ class TForm1 final : public QWidget, private TForm1Parts {
   // Whether the output picture has changes that were not saved. Closing the window then asks
   // whether to save them.
   bool OutputUnsaved() const { return outputUnsaved_; }
+  // Whether the trim and the input view scale smoothly (on) or by nearest pixel; the input view
+  // is drawn again at once.
+  void SetSmoothScaling(bool on);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -204,8 +209,11 @@ class TForm1 final : public QWidget, private TForm1Parts {
                      int x, int y);
   // The last step of every operation that replaces or reshapes the photo (opening, the turns,
   // the free rotation): sizes Panel2 (and Image2 with it) to the working bitmap's proportions
-  // and stretches the photo into the input view.
-  void ShowWorkingBitmap();
+  // and stretches the photo into the input view, or draws `grown` there when it holds that
+  // stretch, made while the photo was decoded.
+  void ShowWorkingBitmap(const GrowingSmoothStretch* grown = nullptr);
+  // The scaling the options choose for the trim and the input view.
+  Scaling PictureScaling() const;
   // The photo file into the working bitmap (its folder kept in the settings record); false when
   // it cannot be opened, with the working bitmap as it was.
   bool LoadPhoto(const QString& path);

@@ -97,6 +97,7 @@ void TForm1::CreateMenuBar() {
     QAction* action = AddMenuAction(options, text, {}, [this, option] {
       options_.*option = !(options_.*option);
       SaveUserOptions(UserOptionsPath(), options_);
+      if (option == &UserOptions::smoothScaling) SetSmoothScaling(options_.smoothScaling);
     });
     action->setCheckable(true);
     action->setChecked(options_.*option);

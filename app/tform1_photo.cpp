@@ -14,9 +14,11 @@
 #include "app/qt_progress.h"
 #include "app/tform1.h"
 #include "imaging/error.h"
+#include "imaging/growing_stretch.h"
 #include "imaging/upright_turn.h"
 #include "layout/sel_shape.h"
 #include "photo_io/atomic_file.h"
+#include "photo_io/exif_orientation.h"
 #include "photo_io/jpeg_reader.h"
 #include "photo_io/jpeg_writer.h"
 #include "photo_io/sjis_names.h"
@@ -59,15 +61,29 @@ QString WithJpgExtension(const QString& fileName) {
 
 }  // namespace
 
-void TForm1::ShowWorkingBitmap() {
+void TForm1::ShowWorkingBitmap(const GrowingSmoothStretch* grown) {
   const PanelSize size = InputPanelSize(WorkingBitmap.Width(), WorkingBitmap.Height());
   Panel2->resize(size.width, size.height);
   Image2->resize(size.width, size.height);
-  DrawInputView();
+  if (grown != nullptr && grown->CompleteFor(WorkingBitmap)) {
+    grown->DrawInto(*Image2);
+  } else {
+    DrawInputView();
+  }
+}
+
+Scaling TForm1::PictureScaling() const {
+  return options_.smoothScaling ? Scaling::kSmooth : Scaling::kNearestPixel;
+}
+
+void TForm1::SetSmoothScaling(bool on) {
+  options_.smoothScaling = on;
+  if (!WorkingBitmap.Empty()) DrawInputView();
+  Image2->update();
 }
 
 void TForm1::DrawInputView() {
-  StretchToView(WorkingBitmap, *Image2);
+  StretchToView(WorkingBitmap, *Image2, PictureScaling());
   const qreal ratio = Image2->devicePixelRatioF();
   if (ratio <= 1 || WorkingBitmap.Empty()) {
     Image2->ClearSharpPicture();
@@ -96,10 +112,22 @@ bool TForm1::LoadPhoto(const QString& path) {
       }
     }
     const int orientation = decoder.ExifOrientation();  // Decode closes the decoder
-    Bitmap photo = decoder.Decode();
+    const bool turnsUpright = options_.exifOrientation && orientation != kOrientationAsStored;
+    // The smooth input view is made while the rows arrive, still in the cache; a photo that is
+    // turned upright afterwards is drawn from the turned pixels instead.
+    std::optional<GrowingSmoothStretch> grown;
+    if (options_.smoothScaling && !turnsUpright) {
+      const PanelSize panel = InputPanelSize(decoder.Width(), decoder.Height());
+      const Bitmap& picture = Image2->Picture();
+      grown.emplace(decoder.Width(), decoder.Height(), panel.width, panel.height, picture.Width(),
+                    picture.Height());
+    }
+    Bitmap photo = decoder.Decode([&grown](const Bitmap& rows, int count) {
+      if (grown) grown->RowsArrived(rows, count);
+    });
     if (options_.exifOrientation) TurnUpright(photo, orientation, *progress_);
     WorkingBitmap = std::move(photo);
-    ShowWorkingBitmap();
+    ShowWorkingBitmap(grown ? &*grown : nullptr);
     RememberPhoto(path);
   } catch (const std::exception& e) {
     // What was done before the failure stands.

@@ -77,7 +77,8 @@ bool GuardedReadHeader(jpeg_decompress_struct* cinfo, const unsigned char* data,
 // Decodes into `height` rows of `stride` bytes from `pixels`. With a converter the library
 // delivers CMYK rows into `scratch` (kRowsPerCall rows of width * 4 bytes), converted from there.
 bool GuardedDecode(jpeg_decompress_struct* cinfo, std::uint8_t* pixels, std::size_t stride,
-                   CmykRowConverter convert, JSAMPLE* scratch) {
+                   CmykRowConverter convert, JSAMPLE* scratch,
+                   const std::function<void(int)>& rowsDecoded) {
   auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
   if (setjmp(errors->jump)) return false;
   jpeg_start_decompress(cinfo);
@@ -101,6 +102,7 @@ bool GuardedDecode(jpeg_decompress_struct* cinfo, std::uint8_t* pixels, std::siz
     if (convert) {
       for (JDIMENSION i = 0; i < got; ++i) convert(rows[i], pixels + (first + i) * stride, width);
     }
+    if (rowsDecoded) rowsDecoded(static_cast<int>(first + got));
   }
   // The rest of the file after the last row is not read: trailing damage cannot spoil a photo
   // that decoded whole. jpeg_destroy_decompress releases everything.
@@ -282,7 +284,7 @@ int JpegDecoder::ExifOrientation() const {
   return session_ ? session_->orientation : kOrientationAsStored;
 }
 
-Bitmap JpegDecoder::Decode() {
+Bitmap JpegDecoder::Decode(const RowsDecoded& rowsDecoded) {
   if (!session_) throw Error("JPEG ファイルが開かれていません");
   const std::unique_ptr<Session> session = std::move(session_);  // closed whatever happens
   jpeg_decompress_struct* cinfo = &session->cinfo;
@@ -295,7 +297,9 @@ Bitmap JpegDecoder::Decode() {
     scratch.resize(std::size_t{cinfo->image_width} * 4 * kRowsPerCall);
   }
   const PagePrefault prefault(bitmap.Data(), bitmap.SizeInBytes());
-  if (!GuardedDecode(cinfo, bitmap.Data(), bitmap.Stride(), convert, scratch.data())) {
+  std::function<void(int)> rowsFinal;
+  if (rowsDecoded) rowsFinal = [&](int rows) { rowsDecoded(bitmap, rows); };
+  if (!GuardedDecode(cinfo, bitmap.Data(), bitmap.Stride(), convert, scratch.data(), rowsFinal)) {
     throw Error("JPEG ファイルを展開できません: " + LibraryMessage(session->errors));
   }
   return bitmap;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -69,9 +70,13 @@ class JpegDecoder {
   // gives none, and while no file is open (Decode closes it). Decode never applies it.
   int ExifOrientation() const;
 
+  // Called while decoding each time more rows are final: rows [0, rows) of `photo` hold their
+  // pixels. It must not throw.
+  using RowsDecoded = std::function<void(const Bitmap& photo, int rows)>;
+
   // Decodes the opened photo at full size. Throws Error when nothing is open or decoding fails;
   // either way the decoder is then closed.
-  Bitmap Decode();
+  Bitmap Decode(const RowsDecoded& rowsDecoded = {});
 
  private:
   struct Session;

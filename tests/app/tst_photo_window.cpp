@@ -9,6 +9,7 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 #include <cmath>
 
 #include "app/fonts.h"
@@ -16,6 +17,7 @@
 #include "imaging/scratch_image_view.h"
 #include "layout/region_table.h"
 #include "layout/sel_shape.h"
+#include "layout/trim.h"
 #include "tests/app/photo_files.h"
 #include "tests/app/window_fixture.h"
 
@@ -281,6 +283,40 @@ class PhotoWindowTest : public QObject {
     QCOMPARE(w.f().WorkingBitmap.Width(), 160);
     QCOMPARE(w.f().Panel2->size(), QSize(602, 452));
     QCOMPARE(QString::fromStdString(w.f().Settings.PhotoFolder()), w.platform.executableFolder);
+  }
+
+  // Smooth scaling reaches the input view (made while the photo is decoded, on a panel of odd
+  // height) and the trim; switching it off draws the input view by nearest pixel again.
+  void smoothScalingDrawsTheInputViewAndTheTrim() {
+    WindowFixture w;
+    TForm1Parts& f = w.f();
+    w.form->SetSmoothScaling(true);
+    w.OpenPatternPhoto(1203, 905);
+    const QSize panel(602, 453);
+    QCOMPARE(f.Panel2->size(), panel);
+    QCOMPARE(
+        Difference(f.Image2->Picture(),
+                   ExpectedInputPicture(f.WorkingBitmap, panel,
+                                        Bitmap::Filled(600, 600, kInputGrey), Scaling::kSmooth)),
+        QString());
+
+    for (int i = 0; i < 6; ++i) Click(f.SpeedButton1);  // layout 6, top-left pane
+    f.CheckBox3->setChecked(false);                     // no bars over the pane
+    Click(f.BitBtn3);
+    const QRect frame(f.SelShape1->Left(), f.SelShape1->Top(), f.SelShape1->Width(),
+                      f.SelShape1->Height());
+    ScratchImageView pane(300, 225);
+    NoProgress progress;
+    CopyRegionScaled(f.WorkingBitmap, pane, frame.left(), frame.top(), frame.right(),
+                     frame.bottom(), TrimScale(1203, 602), progress, Scaling::kSmooth);
+    Bitmap trimmed(300, 225);
+    for (int y = 0; y < 225; ++y) std::copy_n(f.Image1->Picture().Row(y), 900, trimmed.Row(y));
+    QCOMPARE(Difference(trimmed, pane.Picture()), QString());
+
+    const Bitmap smooth = f.Image2->Picture();
+    w.form->SetSmoothScaling(false);
+    QCOMPARE(Difference(f.Image2->Picture(), ExpectedInputPicture(f.WorkingBitmap, panel, smooth)),
+             QString());
   }
 
   void trimmingFillsOnlyTheCurrentPaneInEveryLayout() {

@@ -35,6 +35,7 @@ struct WindowFixture {
     qputenv("XDG_CONFIG_HOME", folder.path().toLocal8Bit());
     if (withSettingsFile) WriteFile("rumora.dat", settings);
     form = std::make_unique<TForm1>(platform);
+    form->SetSmoothScaling(false);  // the tests that want smooth scaling switch it on
     form->show();
   }
 
@@ -78,10 +79,11 @@ inline void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {
 // What the input picture holds after `photo` was drawn into a view of the panel's size that
 // held `before`.
 inline Bitmap ExpectedInputPicture(const Bitmap& photo, QSize panel,
-                                   const Bitmap& before = Bitmap::Filled(600, 600, kInputGrey)) {
+                                   const Bitmap& before = Bitmap::Filled(600, 600, kInputGrey),
+                                   Scaling scaling = Scaling::kNearestPixel) {
   ScratchImageView view(panel.width(), panel.height());
   view.AssignPicture(before);
-  StretchToView(photo, view);
+  StretchToView(photo, view, scaling);
   return view.Picture();
 }
 
