@@ -318,6 +318,7 @@ class TForm1 final : public QWidget, private TForm1Parts {
   EditHistory history_{EditHistory::DefaultBudget()};
   std::function<void()> historyChanged_;
   bool outputUnsaved_ = false;
+  QAction* smoothScalingAction_ = nullptr;
 };
 
 }  // namespace rumora

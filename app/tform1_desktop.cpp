@@ -101,9 +101,11 @@ void TForm1::CreateMenuBar() {
     });
     action->setCheckable(true);
     action->setChecked(options_.*option);
+    return action;
   };
   addOption(QStringLiteral("写真の向き情報に従う"), &UserOptions::exifOrientation);
-  addOption(QStringLiteral("なめらかに拡大縮小"), &UserOptions::smoothScaling);
+  smoothScalingAction_ =
+      addOption(QStringLiteral("なめらかに拡大縮小"), &UserOptions::smoothScaling);
 
   QMenu* help = menuBar_->addMenu(QStringLiteral("ヘルプ(&H)"));
   AddMenuAction(help, QStringLiteral("ヘルプ"), {QKeySequence(Qt::Key_F1)},

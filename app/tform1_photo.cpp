@@ -1,4 +1,5 @@
 // Photo files: opening a JPEG photo into the working bitmap, saving the output picture.
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -78,6 +79,7 @@ Scaling TForm1::PictureScaling() const {
 
 void TForm1::SetSmoothScaling(bool on) {
   options_.smoothScaling = on;
+  if (smoothScalingAction_ != nullptr) smoothScalingAction_->setChecked(on);
   if (!WorkingBitmap.Empty()) DrawInputView();
   Image2->update();
 }

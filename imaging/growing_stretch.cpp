@@ -20,7 +20,7 @@ void GrowingSmoothStretch::RowsArrived(const Bitmap& photo, int rows) noexcept {
   int end = rowsMade_;
   while (end < made_.Height() && scale_.SourceRowsNeeded(end) <= rows) ++end;
   try {
-    scale_.MakeRows(photo, made_, 0, 0, rowsMade_, end);
+    scale_.MakeRows(photo, made_, rowsMade_, end);
     rowsMade_ = end;
   } catch (...) {
     failed_ = true;

@@ -45,7 +45,7 @@ void StretchToView(const Bitmap& bitmap, ImageView& view, Scaling scaling) {
   if (&bitmap == &picture) sourceCopy.emplace(bitmap);
   const Bitmap& from = sourceCopy ? *sourceCopy : bitmap;
   PlanSmoothScale(from, 0, 0, from.Width(), from.Height(), width, height, columnEnd, rowEnd)
-      .MakeRows(from, picture, 0, 0, 0, rowEnd);
+      .MakeRows(from, picture, 0, rowEnd);
 }
 
 }  // namespace rumora

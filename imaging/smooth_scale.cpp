@@ -102,8 +102,7 @@ void SmoothAxis::Add(int source, std::uint64_t weight) {
 }
 
 template <typename Sum>
-void SmoothScale::MakeBand(const Bitmap& source, Bitmap& target, int targetLeft, int targetTop,
-                           int rowBegin, int rowEnd) const {
+void SmoothScale::MakeBand(const Bitmap& source, Bitmap& target, int rowBegin, int rowEnd) const {
   // 32-bit column sums, two rows at a time, with 64-bit pixel sums; 64 and 128 bits for
   // blocks whose weights would not fit.
   using ColumnSum =
@@ -151,7 +150,7 @@ void SmoothScale::MakeBand(const Bitmap& source, Bitmap& target, int targetLeft,
         AccumulateRow(sums.data(), count, source.Row(tap.source) + offset, tap.weight);
       }
     }
-    std::uint8_t* out = target.Row(targetTop + row) + static_cast<std::size_t>(targetLeft) * 3;
+    std::uint8_t* out = target.Row(row);
     if constexpr (std::is_same_v<Sum, std::uint64_t>) {
       SumPixelTaps(pixelSums.data(), columns_.TargetEnd(), sums.data(), tapBegin.data(),
                    tapOffsets.data(), tapWeights.data());
@@ -177,8 +176,7 @@ void SmoothScale::MakeBand(const Bitmap& source, Bitmap& target, int targetLeft,
   }
 }
 
-void SmoothScale::MakeRows(const Bitmap& source, Bitmap& target, int targetLeft, int targetTop,
-                           int rowBegin, int rowEnd) const {
+void SmoothScale::MakeRows(const Bitmap& source, Bitmap& target, int rowBegin, int rowEnd) const {
   if (rowBegin >= rowEnd || columns_.TargetEnd() == 0) return;
   // The widest channel sum is the whole denominator times 255.
   const WideUnsigned largest =
@@ -192,9 +190,9 @@ void SmoothScale::MakeRows(const Bitmap& source, Bitmap& target, int targetLeft,
   ForEachRowBand(rows, bytes < kBytesPerBand ? rows : 1, [&](std::int64_t begin, std::int64_t end) {
     const int first = rowBegin + static_cast<int>(begin), last = rowBegin + static_cast<int>(end);
     if (narrow) {
-      MakeBand<std::uint64_t>(source, target, targetLeft, targetTop, first, last);
+      MakeBand<std::uint64_t>(source, target, first, last);
     } else {
-      MakeBand<WideUnsigned>(source, target, targetLeft, targetTop, first, last);
+      MakeBand<WideUnsigned>(source, target, first, last);
     }
   });
 }

@@ -71,16 +71,14 @@ class SmoothScale {
   // How many source rows from row 0 target row `row` needs.
   int SourceRowsNeeded(int row) const { return rows_.Taps(row).back().source + 1; }
 
-  // Target rows [rowBegin, rowEnd) from `source` (not empty; it holds every row they need), each
-  // written at column `targetLeft` of `target`'s row `targetTop + row`. Both cores share the
-  // rows when there are enough.
-  void MakeRows(const Bitmap& source, Bitmap& target, int targetLeft, int targetTop, int rowBegin,
-                int rowEnd) const;
+  // Target rows [rowBegin, rowEnd) from `source` (not empty; it holds every row they need) into
+  // the same rows of `target`, from its column 0. Both cores share the rows when there are
+  // enough.
+  void MakeRows(const Bitmap& source, Bitmap& target, int rowBegin, int rowEnd) const;
 
  private:
   template <typename Sum>
-  void MakeBand(const Bitmap& source, Bitmap& target, int targetLeft, int targetTop, int rowBegin,
-                int rowEnd) const;
+  void MakeBand(const Bitmap& source, Bitmap& target, int rowBegin, int rowEnd) const;
 
   SmoothAxis columns_;
   SmoothAxis rows_;

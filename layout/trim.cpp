@@ -87,7 +87,7 @@ void CopyRegionScaled(const Bitmap& source, ImageView& target, std::int32_t L, s
   if (scaling == Scaling::kSmooth) {
     PlanSmoothScale(from, block.left, block.top, width, height, viewWidth, viewHeight, columnEnd,
                     rowEnd)
-        .MakeRows(from, picture, 0, 0, 0, rowEnd);
+        .MakeRows(from, picture, 0, rowEnd);
     progress.SetPosition(static_cast<int>(
         std::min<std::int64_t>(StretchSourceIndex(rowEnd - 1, height, viewHeight), INT32_MAX)));
     return;

@@ -146,9 +146,8 @@ class LayoutWindowTest : public QObject {
                                          TrimScale(photo.width(), f.Panel2->width()));
         const QRect panel(0, 0, f.Panel2->width() - 2, f.Panel2->height() - 2);
         QVERIFY2(panel.contains(frame), qPrintable(where));
-        QVERIFY2(block.left >= 0 && block.top >= 0 && block.right < photo.width() &&
-                     block.bottom < photo.height(),
-                 qPrintable(where));
+        const QRect read(QPoint(block.left, block.top), QPoint(block.right, block.bottom));
+        QVERIFY2(QRect(QPoint(0, 0), photo).contains(read), qPrintable(where));
         const Region& slot = f.Regions[f.Layout.PaneIndex];
         const double ratio = double(RegionHeight(slot)) / RegionWidth(slot);
         QVERIFY2(std::abs(frame.height() - frame.width() * ratio) <= 2, qPrintable(where));

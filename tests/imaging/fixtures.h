@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "imaging/bitmap.h"
 #include "imaging/image_view.h"
@@ -39,6 +40,22 @@ inline bool SamePixels(const Bitmap& a, const Bitmap& b) {
     }
   }
   return true;
+}
+
+// The first differing byte of two pictures, named by position and channel; empty when equal.
+inline std::string FirstDifference(const Bitmap& expected, const Bitmap& actual) {
+  if (expected.Width() != actual.Width() || expected.Height() != actual.Height()) return "size";
+  static const char* const kChannels[] = {"blue", "green", "red"};
+  for (int y = 0; y < expected.Height(); ++y) {
+    for (int i = 0; i < expected.Width() * 3; ++i) {
+      if (expected.Row(y)[i] != actual.Row(y)[i]) {
+        return "(" + std::to_string(i / 3) + "," + std::to_string(y) + ") " + kChannels[i % 3] +
+               ": expected " + std::to_string(expected.Row(y)[i]) + ", actual " +
+               std::to_string(actual.Row(y)[i]);
+      }
+    }
+  }
+  return "";
 }
 
 }  // namespace rumora::testing

@@ -9,9 +9,12 @@
 #include "imaging/colour.h"
 #include "imaging/scratch_image_view.h"
 #include "layout/trim_frame.h"
+#include "tests/imaging/fixtures.h"
 
 namespace rumora {
 namespace {
+
+using testing::FirstDifference;
 
 // A colour that names its position, so a wrong row or column shows.
 TColor PositionColour(int x, int y) { return RGB(x, y, (x >> 8) | (y >> 8) << 4); }
@@ -159,22 +162,6 @@ void BlockCopyThenStretch(const Bitmap& source, ImageView& target, const Region&
     }
   }
   StretchToView(temporary, target, scaling);
-}
-
-// The first differing byte of two pictures, named by position and channel; empty when equal.
-std::string FirstDifference(const Bitmap& expected, const Bitmap& actual) {
-  if (expected.Width() != actual.Width() || expected.Height() != actual.Height()) return "size";
-  static const char* const kChannels[] = {"blue", "green", "red"};
-  for (int y = 0; y < expected.Height(); ++y) {
-    for (int i = 0; i < expected.Width() * 3; ++i) {
-      if (expected.Row(y)[i] != actual.Row(y)[i]) {
-        return "(" + std::to_string(i / 3) + "," + std::to_string(y) + ") " + kChannels[i % 3] +
-               ": expected " + std::to_string(expected.Row(y)[i]) + ", actual " +
-               std::to_string(actual.Row(y)[i]);
-      }
-    }
-  }
-  return "";
 }
 
 // Scaling the pane straight from the photo gives the bytes of scaling a copy of the block, for
