@@ -3,7 +3,12 @@
 
 #include "imaging/rotate_sampler.h"
 
+// Everything from here on may use the instruction set; the shared headers above may not.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC target("avx2")
+#endif
 #include "imaging/rotate_row_kernel.h"
 
 namespace rumora::rotation {
@@ -112,3 +117,7 @@ std::size_t RotateRowAvx2(const Sampler& sampler, float py, std::size_t begin, s
 }
 
 }  // namespace rumora::rotation
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif

@@ -2,13 +2,21 @@
 // time.
 // GCC 12 warns that the AVX-512 intrinsics' own placeholder operands (_mm512_undefined_pd and
 // the like) may be used uninitialised; they never are.
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 
 #include <immintrin.h>
 
 #include "imaging/rotate_sampler.h"
 
+// Everything from here on may use the instruction set; the shared headers above may not.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx512f,avx512bw,avx512dq,avx512vl"))), \
+                             apply_to = function)
+#else
 #pragma GCC target("avx512f,avx512bw,avx512dq,avx512vl")
+#endif
 #include "imaging/rotate_row_kernel.h"
 
 namespace rumora::rotation {
@@ -116,3 +124,7 @@ std::size_t RotateRowAvx512(const Sampler& sampler, float py, std::size_t begin,
 }
 
 }  // namespace rumora::rotation
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif
