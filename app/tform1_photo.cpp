@@ -115,8 +115,8 @@ bool TForm1::LoadPhoto(const QString& path) {
     }
     const int orientation = decoder.ExifOrientation();  // Decode closes the decoder
     const bool turnsUpright = options_.exifOrientation && orientation != kOrientationAsStored;
-    // The smooth input view is made while the rows arrive, still in the cache; a photo that is
-    // turned upright afterwards is drawn from the turned pixels instead.
+    // The smooth input view is made beside the decoder while the rows arrive, still in the
+    // cache; a photo that is turned upright afterwards is drawn from the turned pixels instead.
     std::optional<GrowingSmoothStretch> grown;
     if (options_.smoothScaling && !turnsUpright) {
       const PanelSize panel = InputPanelSize(decoder.Width(), decoder.Height());
@@ -124,9 +124,7 @@ bool TForm1::LoadPhoto(const QString& path) {
       grown.emplace(decoder.Width(), decoder.Height(), panel.width, panel.height, picture.Width(),
                     picture.Height());
     }
-    Bitmap photo = decoder.Decode([&grown](const Bitmap& rows, int count) {
-      if (grown) grown->RowsArrived(rows, count);
-    });
+    Bitmap photo = decoder.Decode(grown ? &*grown : nullptr);
     if (options_.exifOrientation) TurnUpright(photo, orientation, *progress_);
     WorkingBitmap = std::move(photo);
     ShowWorkingBitmap(grown ? &*grown : nullptr);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 
 namespace rumora {
 
@@ -15,16 +16,58 @@ GrowingSmoothStretch::GrowingSmoothStretch(int photoWidth, int photoHeight, int 
                      photoHeight)),
       made_(scale_.Columns().TargetEnd(), scale_.Rows().TargetEnd()) {}
 
-void GrowingSmoothStretch::RowsArrived(const Bitmap& photo, int rows) noexcept {
-  if (failed_ || photo.Width() != photoWidth_ || photo.Height() != photoHeight_) return;
-  int end = rowsMade_;
-  while (end < made_.Height() && scale_.SourceRowsNeeded(end) <= rows) ++end;
+GrowingSmoothStretch::~GrowingSmoothStretch() { Ended(); }
+
+void GrowingSmoothStretch::MakeRowsUpTo(int end) noexcept {
+  if (failed_ || end <= rowsMade_) return;
   try {
-    scale_.MakeRows(photo, made_, rowsMade_, end);
+    scale_.MakeRows(*photo_, made_, rowsMade_, end);
     rowsMade_ = end;
   } catch (...) {
     failed_ = true;
   }
+}
+
+void GrowingSmoothStretch::Work() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    wake_.wait(lock, [this] { return ended_ || rowsWanted_ > rowsMade_; });
+    const int wanted = rowsWanted_;
+    if (wanted <= rowsMade_ || failed_) return;  // ended, and nothing left to make
+    lock.unlock();
+    MakeRowsUpTo(wanted);
+    lock.lock();
+  }
+}
+
+void GrowingSmoothStretch::Arrived(const Bitmap& photo, int rows) noexcept {
+  if (photo.Width() != photoWidth_ || photo.Height() != photoHeight_) return;
+  int end = 0;
+  while (end < made_.Height() && scale_.SourceRowsNeeded(end) <= rows) ++end;
+  {
+    const std::lock_guard lock(mutex_);
+    if (ended_ || (photo_ != nullptr && photo_ != &photo)) return;
+    photo_ = &photo;
+    rowsWanted_ = std::max(rowsWanted_, end);
+  }
+  if (!worker_.joinable()) {
+    try {
+      worker_ = std::thread([this] { Work(); });
+    } catch (const std::system_error&) {
+      MakeRowsUpTo(end);  // no thread to spare: made here, between the decoder's rows
+      return;
+    }
+  }
+  wake_.notify_one();
+}
+
+void GrowingSmoothStretch::Ended() noexcept {
+  {
+    const std::lock_guard lock(mutex_);
+    ended_ = true;
+  }
+  wake_.notify_one();
+  if (worker_.joinable()) worker_.join();
 }
 
 bool GrowingSmoothStretch::CompleteFor(const Bitmap& photo) const {

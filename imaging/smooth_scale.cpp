@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <type_traits>
 
 #include "imaging/parallel_rows.h"
@@ -40,9 +41,9 @@ std::uint8_t RoundedQuotient(Sum sum, Sum denominator, Sum reciprocal) {
     quotient += under;
     remainder -= under ? denominator : 0;
   }
-  if (2 * remainder > denominator || (2 * remainder == denominator && (quotient & 1) != 0)) {
-    ++quotient;
-  }
+  // Without branches: which way a half goes is as random as the picture.
+  const Sum twice = 2 * remainder;
+  quotient += static_cast<Sum>((twice > denominator) | ((twice == denominator) & (quotient & 1)));
   return static_cast<std::uint8_t>(quotient);
 }
 
@@ -101,6 +102,17 @@ void SmoothAxis::Add(int source, std::uint64_t weight) {
   maxWeight_ = std::max(maxWeight_, taps_.back().weight);
 }
 
+SmoothScale::SmoothScale(SmoothAxis columns, SmoothAxis rows)
+    : columns_(std::move(columns)), rows_(std::move(rows)) {
+  for (int column = 0; column < columns_.TargetEnd(); ++column) {
+    for (const SmoothAxis::Tap& tap : columns_.Taps(column)) {
+      tapOffsets_.push_back(static_cast<std::uint32_t>(tap.source - columns_.FirstSource()) * 3);
+      tapWeights_.push_back(static_cast<std::uint32_t>(tap.weight));  // used where it fits
+    }
+    tapBegin_.push_back(tapOffsets_.size());
+  }
+}
+
 template <typename Sum>
 void SmoothScale::MakeBand(const Bitmap& source, Bitmap& target, int rowBegin, int rowEnd) const {
   // 32-bit column sums, two rows at a time, with 64-bit pixel sums; 64 and 128 bits for
@@ -110,19 +122,12 @@ void SmoothScale::MakeBand(const Bitmap& source, Bitmap& target, int rowBegin, i
   const int columnFirst = columns_.FirstSource();
   const std::size_t count = static_cast<std::size_t>(columns_.LastSource() - columnFirst + 1) * 3;
   const std::size_t offset = static_cast<std::size_t>(columnFirst) * 3;
-  std::vector<ColumnSum> sums(count + 1);  // one more for the pixel kernel's fourth lane
-  // The column taps flattened for the pixel kernel.
-  std::vector<std::size_t> tapBegin{0};
-  std::vector<std::uint32_t> tapOffsets, tapWeights;
+  // Not cleared: every sum is written before it is read. One more for the pixel kernel's
+  // fourth lane.
+  const auto sums = std::make_unique_for_overwrite<ColumnSum[]>(count + 1);
+  sums[count] = 0;
   std::vector<std::uint64_t> pixelSums;
   if constexpr (std::is_same_v<Sum, std::uint64_t>) {
-    for (int column = 0; column < columns_.TargetEnd(); ++column) {
-      for (const SmoothAxis::Tap& tap : columns_.Taps(column)) {
-        tapOffsets.push_back(static_cast<std::uint32_t>(tap.source - columnFirst) * 3);
-        tapWeights.push_back(static_cast<std::uint32_t>(tap.weight));
-      }
-      tapBegin.push_back(tapOffsets.size());
-    }
     pixelSums.resize(static_cast<std::size_t>(columns_.TargetEnd()) * 4);
   }
   const Sum denominator = static_cast<Sum>(columns_.Denominator()) * rows_.Denominator();
@@ -143,17 +148,17 @@ void SmoothScale::MakeBand(const Bitmap& source, Bitmap& target, int rowBegin, i
         pairWeights.push_back(static_cast<std::uint32_t>(rowTaps[t].weight) |
                               (paired ? static_cast<std::uint32_t>(next.weight) << 16 : 0));
       }
-      SumRowPairs(sums.data(), count, pairRows.data(), pairWeights.data(), pairWeights.size());
+      SumRowPairs(sums.get(), count, pairRows.data(), pairWeights.data(), pairWeights.size());
     } else {
-      std::fill(sums.begin(), sums.end(), ColumnSum{0});
+      std::fill_n(sums.get(), count, ColumnSum{0});
       for (const SmoothAxis::Tap& tap : rowTaps) {
-        AccumulateRow(sums.data(), count, source.Row(tap.source) + offset, tap.weight);
+        AccumulateRow(sums.get(), count, source.Row(tap.source) + offset, tap.weight);
       }
     }
     std::uint8_t* out = target.Row(row);
     if constexpr (std::is_same_v<Sum, std::uint64_t>) {
-      SumPixelTaps(pixelSums.data(), columns_.TargetEnd(), sums.data(), tapBegin.data(),
-                   tapOffsets.data(), tapWeights.data());
+      SumPixelTaps(pixelSums.data(), columns_.TargetEnd(), sums.get(), tapBegin_.data(),
+                   tapOffsets_.data(), tapWeights_.data());
       for (std::size_t n = 0; n < pixelSums.size(); n += 4, out += 3) {
         for (int c = 0; c < 3; ++c) {
           out[c] = RoundedQuotient<Sum>(pixelSums[n + c], denominator, reciprocal);
@@ -164,7 +169,7 @@ void SmoothScale::MakeBand(const Bitmap& source, Bitmap& target, int rowBegin, i
     for (int column = 0; column < columns_.TargetEnd(); ++column, out += 3) {
       Sum blue = 0, green = 0, red = 0;
       for (const SmoothAxis::Tap& tap : columns_.Taps(column)) {
-        const ColumnSum* s = sums.data() + static_cast<std::size_t>(tap.source - columnFirst) * 3;
+        const ColumnSum* s = sums.get() + static_cast<std::size_t>(tap.source - columnFirst) * 3;
         blue += static_cast<Sum>(tap.weight) * s[0];
         green += static_cast<Sum>(tap.weight) * s[1];
         red += static_cast<Sum>(tap.weight) * s[2];

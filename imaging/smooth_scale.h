@@ -63,8 +63,7 @@ class SmoothAxis {
 // the bytes are the same on every machine and any number of threads.
 class SmoothScale {
  public:
-  SmoothScale(SmoothAxis columns, SmoothAxis rows)
-      : columns_(std::move(columns)), rows_(std::move(rows)) {}
+  SmoothScale(SmoothAxis columns, SmoothAxis rows);
 
   const SmoothAxis& Columns() const { return columns_; }
   const SmoothAxis& Rows() const { return rows_; }
@@ -82,6 +81,10 @@ class SmoothScale {
 
   SmoothAxis columns_;
   SmoothAxis rows_;
+  // The column taps flattened for the pixel kernel, made once: a view grown while a photo
+  // arrives makes its rows one call at a time.
+  std::vector<std::size_t> tapBegin_{0};
+  std::vector<std::uint32_t> tapOffsets_, tapWeights_;
 };
 
 // The smooth filter of the block of `blockWidth` x `blockHeight` pixels at (blockLeft, blockTop)

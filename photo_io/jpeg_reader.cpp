@@ -1,6 +1,7 @@
 #include "photo_io/jpeg_reader.h"
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "imaging/error.h"
@@ -284,7 +285,7 @@ int JpegDecoder::ExifOrientation() const {
   return session_ ? session_->orientation : kOrientationAsStored;
 }
 
-Bitmap JpegDecoder::Decode(const RowsDecoded& rowsDecoded) {
+Bitmap JpegDecoder::Decode(ArrivingRows* arriving) {
   if (!session_) throw Error("JPEG ファイルが開かれていません");
   const std::unique_ptr<Session> session = std::move(session_);  // closed whatever happens
   jpeg_decompress_struct* cinfo = &session->cinfo;
@@ -297,8 +298,15 @@ Bitmap JpegDecoder::Decode(const RowsDecoded& rowsDecoded) {
     scratch.resize(std::size_t{cinfo->image_width} * 4 * kRowsPerCall);
   }
   const PagePrefault prefault(bitmap.Data(), bitmap.SizeInBytes());
+  // Whatever happens, whoever reads the arriving rows stops before the bitmap leaves here.
+  struct EndArriving {
+    ArrivingRows* arriving;
+    ~EndArriving() {
+      if (arriving != nullptr) arriving->Ended();
+    }
+  } const endArriving{arriving};
   std::function<void(int)> rowsFinal;
-  if (rowsDecoded) rowsFinal = [&](int rows) { rowsDecoded(bitmap, rows); };
+  if (arriving != nullptr) rowsFinal = [&](int rows) { arriving->Arrived(bitmap, rows); };
   if (!GuardedDecode(cinfo, bitmap.Data(), bitmap.Stride(), convert, scratch.data(), rowsFinal)) {
     throw Error("JPEG ファイルを展開できません: " + LibraryMessage(session->errors));
   }

@@ -2,11 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <span>
 #include <string>
 
+#include "imaging/arriving_rows.h"
 #include "imaging/bitmap.h"
 
 namespace rumora {
@@ -70,13 +70,10 @@ class JpegDecoder {
   // gives none, and while no file is open (Decode closes it). Decode never applies it.
   int ExifOrientation() const;
 
-  // Called while decoding each time more rows are final: rows [0, rows) of `photo` hold their
-  // pixels. It must not throw.
-  using RowsDecoded = std::function<void(const Bitmap& photo, int rows)>;
-
   // Decodes the opened photo at full size. Throws Error when nothing is open or decoding fails;
-  // either way the decoder is then closed.
-  Bitmap Decode(const RowsDecoded& rowsDecoded = {});
+  // either way the decoder is then closed. With `arriving`, each time more rows are final it
+  // hears of them, and before Decode returns or throws it hears that decoding has ended.
+  Bitmap Decode(ArrivingRows* arriving = nullptr);
 
  private:
   struct Session;

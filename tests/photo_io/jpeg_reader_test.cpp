@@ -9,6 +9,8 @@
 #include <filesystem>
 
 #include "imaging/error.h"
+#include "imaging/growing_stretch.h"
+#include "imaging/scratch_image_view.h"
 #include "photo_io/jpeg_markers.h"
 #include "tests/photo_io/test_support.h"
 
@@ -243,6 +245,45 @@ TEST(DamagedPhoto, DamagedHeaderBytesAreRefused) {
         std::pair{"components", no_components}, std::pair{"huffman", bad_huffman}}) {
     EXPECT_THROW(DecodeJpeg(bytes), Error) << label;
   }
+}
+
+// Whoever reads the rows while they arrive hears of them in order, and hears that decoding has
+// ended before Decode returns or throws (a scan naming a table that was never defined, which
+// the library finds once decoding starts).
+TEST(OpenPhoto, ArrivingRowsEndBeforeDecodeLeaves) {
+  struct Recorder final : ArrivingRows {
+    std::vector<int> rows;
+    int ended = 0;
+    void Arrived(const Bitmap&, int count) noexcept override { rows.push_back(count); }
+    void Ended() noexcept override { ++ended; }
+  };
+  std::vector<std::uint8_t> bad = FileBytes(TestPhoto("testorig.jpg"));
+  bad[FindMarker(bad, 0xDA) + 6] = 0x33;
+  for (const bool damaged : {false, true}) {
+    Recorder recorder;
+    JpegDecoder decoder;
+    const std::vector<std::uint8_t> good = FileBytes(TestPhoto("testorig.jpg"));
+    decoder.OpenMemory(damaged ? bad : good);
+    if (damaged) {
+      EXPECT_THROW(decoder.Decode(&recorder), Error);
+    } else {
+      const Bitmap photo = decoder.Decode(&recorder);
+      ASSERT_FALSE(recorder.rows.empty());
+      EXPECT_TRUE(std::is_sorted(recorder.rows.begin(), recorder.rows.end()));
+      EXPECT_EQ(recorder.rows.back(), photo.Height());
+    }
+    EXPECT_EQ(recorder.ended, 1) << damaged;
+  }
+  // The smooth view made on its own thread while the rows arrive is the finished photo's.
+  JpegDecoder decoder;
+  decoder.Open(TestPhoto("tower.jpg"));
+  ScratchImageView grownView(203, 151), finishedView(203, 151);
+  GrowingSmoothStretch grown(decoder.Width(), decoder.Height(), 203, 151, 203, 151);
+  const Bitmap photo = decoder.Decode(&grown);
+  ASSERT_TRUE(grown.CompleteFor(photo));
+  grown.DrawInto(grownView);
+  StretchToView(photo, finishedView, Scaling::kSmooth);
+  EXPECT_TRUE(SamePixels(grownView.Picture(), finishedView.Picture()));
 }
 
 // A baseline file cut in half opens: the rows before the cut are the whole file's, the rest is
