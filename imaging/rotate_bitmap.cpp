@@ -14,7 +14,9 @@
 // Outside the halfway cases, fx or fy fails the 2^-29 grid only below 2^-6, that is where sx or
 // sy lies within 1/64 of a pixel right of the photo's left edge or below its top edge: the exact
 // path runs along the whole of those two edges (a sample or two each time a row crosses them),
-// and at the rare halfway sums anywhere.
+// and at the rare halfway sums anywhere. The AVX2 kernel (rotate_row_avx2.cpp) goes its own
+// way, in integers and floats, for the pixels well inside the photo, and falls back on these
+// steps wherever its own proof does not hold.
 #include "imaging/rotate_bitmap.h"
 
 #include <algorithm>
@@ -143,19 +145,13 @@ bool RotationKernelAvailable(RotationKernel kernel) {
       return true;
     case RotationKernel::kAvx2:
       return __builtin_cpu_supports("avx2");
-    case RotationKernel::kAvx512:
-      return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-             __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl");
   }
   return false;
 }
 
 RotationKernel WidestRotationKernel() {
-  RotationKernel widest = RotationKernel::kBaseline;
-  for (const RotationKernel kernel : {RotationKernel::kAvx2, RotationKernel::kAvx512}) {
-    if (RotationKernelAvailable(kernel)) widest = kernel;
-  }
-  return widest;
+  return RotationKernelAvailable(RotationKernel::kAvx2) ? RotationKernel::kAvx2
+                                                        : RotationKernel::kBaseline;
 }
 
 void RotateBitmap(Bitmap& bitmap, TColor background, float angle) {
@@ -192,9 +188,8 @@ void RotateBitmapWith(Bitmap& bitmap, TColor background, float angle, RotationKe
     sampler.pxCos[x] = double{px} * r.cosA;
     sampler.pxSin[x] = double{px} * r.sinA;
   }
-  const rotation::RowKernel row = kernel == RotationKernel::kAvx512 ? rotation::RotateRowAvx512
-                                  : kernel == RotationKernel::kAvx2 ? rotation::RotateRowAvx2
-                                                                    : rotation::RotateRowBaseline;
+  const rotation::RowKernel row =
+      kernel == RotationKernel::kAvx2 ? rotation::RotateRowAvx2 : rotation::RotateRowBaseline;
   // Tiles of a few rows by a few hundred columns: the source pixels one tile reads lie on few
   // memory pages even when the angle makes each destination row cross thousands of source
   // rows, so page-table lookups stay cached.

@@ -23,9 +23,9 @@ RotatedSize RotatedBitmapSize(std::int32_t width, std::int32_t height, float ang
 // cores. Throws Error, leaving `bitmap` as it was, when the result cannot be allocated.
 void RotateBitmap(Bitmap& bitmap, TColor background, float angle);
 
-// The row kernels RotateBitmap chooses from: SSE2 on every x86-64 processor, AVX2 and AVX-512
-// where the processor has them (the widest is used). All give the same bytes; tests run each.
-enum class RotationKernel { kBaseline, kAvx2, kAvx512 };
+// The row kernels RotateBitmap chooses from: SSE2 on every x86-64 processor, and AVX2 where the
+// processor has it (the widest is used). Both give the same bytes; tests run each.
+enum class RotationKernel { kBaseline, kAvx2 };
 bool RotationKernelAvailable(RotationKernel kernel);
 // The widest kernel this processor can run: the one RotateBitmap uses.
 RotationKernel WidestRotationKernel();

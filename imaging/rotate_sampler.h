@@ -189,15 +189,12 @@ struct Sampler {
 
 // Columns begin..end - 1 of one destination row (`row` is the row's first byte); each returns
 // how many of them took the exact path. The baseline goes pixel by pixel with SSE2 only; the
-// others (rotate_row_kernel.h) take four or eight pixels at a time where every check passes,
-// and run only on processors with AVX2, or AVX-512 F, BW, DQ and VL.
+// AVX2 kernel (rotate_row_avx2.cpp) takes eight pixels at a time where every check passes.
 using RowKernel = std::size_t (*)(const Sampler& sampler, float py, std::size_t begin,
                                   std::size_t end, std::uint8_t* row);
 std::size_t RotateRowBaseline(const Sampler& sampler, float py, std::size_t begin, std::size_t end,
                               std::uint8_t* row);
 std::size_t RotateRowAvx2(const Sampler& sampler, float py, std::size_t begin, std::size_t end,
                           std::uint8_t* row);
-std::size_t RotateRowAvx512(const Sampler& sampler, float py, std::size_t begin, std::size_t end,
-                            std::uint8_t* row);
 
 }  // namespace rumora::rotation
