@@ -5,6 +5,11 @@
 #include <system_error>
 
 namespace rumora {
+namespace {
+
+constexpr int kRowsPerWake = 16;
+
+}  // namespace
 
 GrowingSmoothStretch::GrowingSmoothStretch(int photoWidth, int photoHeight, int controlWidth,
                                            int controlHeight, int pictureWidth, int pictureHeight)
@@ -50,6 +55,10 @@ void GrowingSmoothStretch::Arrived(const Bitmap& photo, int rows) noexcept {
     photo_ = &photo;
     rowsWanted_ = std::max(rowsWanted_, end);
   }
+  // Woken for a few view rows at a time, not at every call: each wake may take the decoder's
+  // core from it for a moment.
+  if (end < rowsHandedOver_ + kRowsPerWake && end < made_.Height()) return;
+  rowsHandedOver_ = end;
   if (!worker_.joinable()) {
     try {
       worker_ = std::thread([this] { Work(); });

@@ -52,6 +52,7 @@ class GrowingSmoothStretch final : public ArrivingRows {
   int rowsWanted_ = 0;
   bool ended_ = false;
   std::thread worker_;
+  int rowsHandedOver_ = 0;  // the decoder's side only
 };
 
 }  // namespace rumora
