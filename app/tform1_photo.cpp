@@ -129,6 +129,13 @@ bool TForm1::LoadPhoto(const QString& path) {
     WorkingBitmap = std::move(photo);
     ShowWorkingBitmap(grown ? &*grown : nullptr);
     RememberPhoto(path);
+    if (decoder.DecodedWithLostData()) {
+      platform_.ShowWarning(
+          this, QStringLiteral("警告"),
+          QStringLiteral("写真の一部が壊れているか欠けています。読めなかった部分は灰色などで"
+                         "埋めて開きました。\n%1")
+              .arg(QDir::toNativeSeparators(path)));
+    }
   } catch (const std::exception& e) {
     // What was done before the failure stands.
     WarnOpenFailure(QStringLiteral("写真"), path, "JPEG", e);

@@ -11,8 +11,9 @@
 namespace rumora::jpeg_detail {
 
 // An error in the library formats the library's message into `message` and long-jumps to the
-// guarded call that armed `jump`; nothing is printed and nothing exits. Warnings (damaged or
-// missing data the library can step over) are only counted in pub.num_warnings.
+// guarded call that armed `jump`; nothing is printed and nothing exits. Warnings are counted in
+// pub.num_warnings; those that mean picture data was damaged or missing, which the library then
+// fills in, also set `dataLost`.
 //
 // Guarded calls follow one pattern: a small function whose locals are only C structs, pointers
 // and integers calls setjmp, then the library; the C++ caller turns a failure into an Error once
@@ -21,6 +22,7 @@ struct ErrorManager {
   jpeg_error_mgr pub;  // first member: the library hands back a pointer to it
   std::jmp_buf jump;
   char message[JMSG_LENGTH_MAX];
+  bool dataLost;
 };
 
 // Fills `manager` with the library's defaults and our handlers; returns what to put in

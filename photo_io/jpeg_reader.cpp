@@ -307,9 +307,11 @@ Bitmap JpegDecoder::Decode(ArrivingRows* arriving) {
   } const endArriving{arriving};
   std::function<void(int)> rowsFinal;
   if (arriving != nullptr) rowsFinal = [&](int rows) { arriving->Arrived(bitmap, rows); };
+  decodedWithLostData_ = false;
   if (!GuardedDecode(cinfo, bitmap.Data(), bitmap.Stride(), convert, scratch.data(), rowsFinal)) {
     throw Error("JPEG ファイルを展開できません: " + LibraryMessage(session->errors));
   }
+  decodedWithLostData_ = session->errors.dataLost;
   return bitmap;
 }
 

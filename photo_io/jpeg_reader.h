@@ -74,12 +74,16 @@ class JpegDecoder {
   // either way the decoder is then closed. With `arriving`, each time more rows are final it
   // hears of them, and before Decode returns or throws it hears that decoding has ended.
   Bitmap Decode(ArrivingRows* arriving = nullptr);
+  // Whether the last Decode met damaged or missing data (a file cut short, say) and gave those
+  // parts the library's fill instead.
+  bool DecodedWithLostData() const { return decodedWithLostData_; }
 
  private:
   struct Session;
   void Start(std::unique_ptr<Session> session);
 
   std::unique_ptr<Session> session_;
+  bool decodedWithLostData_ = false;
 };
 
 // Decodes a whole JPEG file held in memory; throws Error as Open and Decode do.

@@ -2,6 +2,7 @@
 // trimming them into the panes of every layout, saving the output.
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -271,6 +272,19 @@ class PhotoWindowTest : public QObject {
     QCOMPARE(w.f().WorkingBitmap.Width(), size.width());
     QCOMPARE(w.f().WorkingBitmap.Height(), size.height());
     QCOMPARE(w.f().Panel2->width(), 602);
+    QVERIFY(w.platform.messages.empty());  // a whole file is not called damaged
+  }
+
+  // A photo cut short opens with the library's fill, and the user is told why part of it is grey.
+  void aPhotoCutShortOpensWithAWarning() {
+    WindowFixture w;
+    QFile tower(QStringLiteral(RUMORA_TEST_DATA "/jpeg/tower.jpg"));
+    QVERIFY(tower.open(QIODevice::ReadOnly));
+    const QByteArray whole = tower.readAll();
+    w.WriteFile("cut.jpg", whole.left(whole.size() / 2));
+    w.OpenPhoto(w.PathOf("cut.jpg"));
+    QCOMPARE(w.f().WorkingBitmap.Width(), 512);
+    QCOMPARE(w.platform.messages.size(), size_t{1});
   }
 
   void aSettingsFileThatCannotBeWrittenDoesNotStopThePhoto() {

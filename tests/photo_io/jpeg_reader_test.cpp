@@ -286,13 +286,18 @@ TEST(OpenPhoto, ArrivingRowsEndBeforeDecodeLeaves) {
   EXPECT_TRUE(SamePixels(grownView.Picture(), finishedView.Picture()));
 }
 
-// A baseline file cut in half opens: the rows before the cut are the whole file's, the rest is
-// what the library fills in for missing data (as the reference decoder shows it).
+// A baseline file cut in half opens, and says so: the rows before the cut are the whole file's,
+// the rest is what the library fills in for missing data (as the reference decoder shows it).
 TEST(DamagedPhoto, TruncatedBaselineOpensWithTheLibrarysFill) {
   const std::vector<std::uint8_t> good = FileBytes(TestPhoto("tower.jpg"));
   const std::vector<std::uint8_t> half(good.begin(), good.begin() + good.size() / 2);
-  const Bitmap whole = DecodeJpeg(good);
-  const Bitmap cut = DecodeJpeg(half);
+  JpegDecoder decoder;
+  decoder.OpenMemory(good);
+  const Bitmap whole = decoder.Decode();
+  EXPECT_FALSE(decoder.DecodedWithLostData());
+  decoder.OpenMemory(half);
+  const Bitmap cut = decoder.Decode();
+  EXPECT_TRUE(decoder.DecodedWithLostData());  // which the window tells the user
   ASSERT_EQ(cut.Height(), whole.Height());
   int same_rows = 0;
   while (same_rows < whole.Height() &&
