@@ -190,10 +190,12 @@ void RotateBitmapWith(Bitmap& bitmap, TColor background, float angle, RotationKe
   }
   const rotation::RowKernel row =
       kernel == RotationKernel::kAvx2 ? rotation::RotateRowAvx2 : rotation::RotateRowBaseline;
-  // Tiles of a few rows by a few hundred columns: the source pixels one tile reads lie on few
-  // memory pages even when the angle makes each destination row cross thousands of source
-  // rows, so page-table lookups stay cached.
-  constexpr std::int64_t kTileRows = 32;
+  // Tiles of a hundred rows or so by a few hundred columns: the source pixels one tile reads
+  // lie on few memory pages even when the angle makes each destination row cross thousands of
+  // source rows, so page-table lookups stay cached; and at steep angles the band of source a
+  // tile reads is wide enough that little of each cache line fetched for it goes unused, while
+  // it still fits the core's own cache.
+  constexpr std::int64_t kTileRows = 128;
   constexpr std::size_t kTileColumns = 256;
   std::atomic<std::int64_t> exact{0};
   ForEachRowBand(r.height, 8, [&](std::int64_t begin, std::int64_t end) {
