@@ -16,12 +16,10 @@
 #include "app/tform1.h"
 #include "imaging/error.h"
 #include "imaging/growing_stretch.h"
-#include "imaging/upright_turn.h"
 #include "layout/sel_shape.h"
 #include "photo_io/atomic_file.h"
-#include "photo_io/exif_orientation.h"
-#include "photo_io/jpeg_reader.h"
 #include "photo_io/jpeg_writer.h"
+#include "photo_io/photo_reader.h"
 #include "photo_io/sjis_names.h"
 
 namespace rumora {
@@ -103,8 +101,8 @@ void TForm1::DrawInputView() {
 bool TForm1::LoadPhoto(const QString& path) {
   try {
     BusyCursor busy;
-    JpegDecoder decoder;
-    decoder.Open(LocalPath(path));
+    PhotoReader reader(PhotoReadOptions{.followOrientation = options_.exifOrientation});
+    reader.Open(LocalPath(path));
     if (const auto folder = RecordedFolder(path)) {
       Settings.SetPhotoFolder(*folder);
       try {
@@ -113,23 +111,20 @@ bool TForm1::LoadPhoto(const QString& path) {
         // The photo still opens; only its folder is not kept for the next run.
       }
     }
-    const int orientation = decoder.ExifOrientation();  // Decode closes the decoder
-    const bool turnsUpright = options_.exifOrientation && orientation != kOrientationAsStored;
     // The smooth input view is made beside the decoder while the rows arrive, still in the
     // cache; a photo that is turned upright afterwards is drawn from the turned pixels instead.
     std::optional<GrowingSmoothStretch> grown;
-    if (options_.smoothScaling && !turnsUpright) {
-      const PanelSize panel = InputPanelSize(decoder.Width(), decoder.Height());
+    if (options_.smoothScaling && !reader.TurnsAfterDecoding()) {
+      const PanelSize panel = InputPanelSize(reader.Width(), reader.Height());
       const Bitmap& picture = Image2->Picture();
-      grown.emplace(decoder.Width(), decoder.Height(), panel.width, panel.height, picture.Width(),
+      grown.emplace(reader.Width(), reader.Height(), panel.width, panel.height, picture.Width(),
                     picture.Height());
     }
-    Bitmap photo = decoder.Decode(grown ? &*grown : nullptr);
-    if (options_.exifOrientation) TurnUpright(photo, orientation, *progress_);
-    WorkingBitmap = std::move(photo);
+    PhotoReadNotes notes;
+    WorkingBitmap = reader.Decode(grown ? &*grown : nullptr, &notes, progress_.get());
     ShowWorkingBitmap(grown ? &*grown : nullptr);
     RememberPhoto(path);
-    if (decoder.DecodedWithLostData()) {
+    if (notes.lostData) {
       platform_.ShowWarning(
           this, QStringLiteral("警告"),
           QStringLiteral("写真の一部が壊れているか欠けています。読めなかった部分は灰色などで"
@@ -155,8 +150,12 @@ void TForm1::BitBtn2Click() {
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     openDialogFolder_ = QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
   }
-  const auto chosen = platform_.GetOpenFileName(
-      this, QStringLiteral("jpg"), QStringLiteral("*.jpg *.jpeg *.jpe *.jfif"), openDialogFolder_);
+  QStringList patterns;
+  for (const std::string& pattern : PhotoFilePatterns()) {
+    patterns << QString::fromStdString(pattern);
+  }
+  const auto chosen = platform_.GetOpenFileName(this, QStringLiteral("jpg"),
+                                                patterns.join(QLatin1Char(' ')), openDialogFolder_);
   if (chosen && !LoadPhoto(*chosen)) return;
   ShowOpenedPhoto();
 }
