@@ -31,10 +31,41 @@ void CountMessage(j_common_ptr cinfo, int level) {
 
 }  // namespace
 
+void SetOwnMessage(ErrorManager& manager, const char* message) {
+  std::snprintf(manager.message, sizeof manager.message, "%s", message);
+  manager.ownMessage = true;
+}
+
 void FailWithMessage(j_common_ptr cinfo, const char* message) {
   auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
-  std::snprintf(manager->message, sizeof manager->message, "%s", message);
+  SetOwnMessage(*manager, message);
   std::longjmp(manager->jump, 1);
+}
+
+std::string FailureReason(const ErrorManager& manager) {
+  if (manager.ownMessage) return manager.message;
+  const char* sentence = "JPEG のデータが壊れているか、対応していない形式です";
+  switch (manager.pub.msg_code) {
+    case JERR_OUT_OF_MEMORY:
+      sentence = "メモリが不足しています";
+      break;
+    case JERR_NO_IMAGE:
+      sentence = "ファイルに写真のデータがありません";
+      break;
+    case JERR_INPUT_EMPTY:
+    case JERR_INPUT_EOF:
+      sentence = "ファイルが途中で終わっています";
+      break;
+    case JERR_BAD_PRECISION:
+    case JERR_NOT_COMPILED:
+    case JERR_SOF_UNSUPPORTED:
+    case JERR_ARITH_NOTIMPL:
+      sentence = "対応していない種類の JPEG です";
+      break;
+    default:
+      break;
+  }
+  return std::string(sentence) + " (" + manager.message + ")";
 }
 
 jpeg_error_mgr* InstallErrorManager(ErrorManager& manager) {
@@ -43,6 +74,7 @@ jpeg_error_mgr* InstallErrorManager(ErrorManager& manager) {
   pub->output_message = PrintNothing;
   pub->emit_message = CountMessage;
   manager.message[0] = '\0';
+  manager.ownMessage = false;
   manager.dataLost = false;
   return pub;
 }

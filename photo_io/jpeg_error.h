@@ -4,6 +4,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <string>
 // clang-format off
 #include <jpeglib.h>  // after <cstdio>: it uses FILE and size_t without declaring them
 // clang-format on
@@ -22,6 +23,7 @@ struct ErrorManager {
   jpeg_error_mgr pub;  // first member: the library hands back a pointer to it
   std::jmp_buf jump;
   char message[JMSG_LENGTH_MAX];
+  bool ownMessage;  // `message` is ours (Japanese), not the library's
   bool dataLost;
 };
 
@@ -32,5 +34,11 @@ jpeg_error_mgr* InstallErrorManager(ErrorManager& manager);
 // Ends the guarded call with our own message, as a library error would. Only for use inside
 // the library's callbacks or the guarded calls themselves.
 [[noreturn]] void FailWithMessage(j_common_ptr cinfo, const char* message);
+// Sets our own message, for a guarded call that returns false by itself.
+void SetOwnMessage(ErrorManager& manager, const char* message);
+
+// Why the guarded call failed, for the user: our own message, or a Japanese sentence for the
+// library's message followed by the library's words in parentheses.
+std::string FailureReason(const ErrorManager& manager);
 
 }  // namespace rumora::jpeg_detail

@@ -7,6 +7,9 @@ namespace {
 
 constexpr std::uint8_t kStartOfImage = 0xD8, kEndOfImage = 0xD9, kStartOfScan = 0xDA;
 
+bool IsFrameHeader(std::uint8_t code) {
+  return code >= 0xC0 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != 0xCC;
+}
 bool IsRestart(std::uint8_t code) { return code >= 0xD0 && code <= 0xD7; }
 // Markers that stand alone, without a length.
 bool IsStandalone(std::uint8_t code) {
@@ -43,7 +46,8 @@ JpegScan ReadScanHeader(std::span<const std::uint8_t> body) {
 }  // namespace
 
 JpegMarkerWalk WalkJpegMarkers(std::span<const std::uint8_t> bytes, int maxScans) {
-  JpegMarkerWalk walk{bytes.size(), {}};
+  JpegMarkerWalk walk;
+  walk.codedBytes = bytes.size();
   if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != kStartOfImage) return walk;
   std::size_t at = 2;
   while (at < bytes.size()) {
@@ -64,6 +68,10 @@ JpegMarkerWalk WalkJpegMarkers(std::span<const std::uint8_t> bytes, int maxScans
         std::max<std::size_t>(std::size_t{bytes[at]} << 8 | bytes[at + 1], 2);
     const std::size_t body = at + 2;
     at = std::min(bytes.size(), at + length);
+    if (IsFrameHeader(code) && walk.frameMarker == 0 && body < at) {
+      walk.frameMarker = code;
+      walk.samplePrecision = bytes[body];
+    }
     if (code != kStartOfScan) continue;
     if (body < at) walk.scans.push_back(ReadScanHeader(bytes.subspan(body, at - body)));
     if (walk.scans.size() > static_cast<std::size_t>(maxScans)) break;

@@ -18,11 +18,15 @@ struct JpegScan {
 };
 
 // What a JPEG file's markers show before anything is decoded: how many of its bytes the decoder
-// will read, and what each scan codes.
+// will read, what kind of frame it holds and what each scan codes.
 struct JpegMarkerWalk {
   // Bytes up to and including the end-of-image marker, or all of them when it is missing:
   // whatever follows the end marker is never decoded, so it vouches for nothing.
   std::size_t codedBytes = 0;
+  // The first frame header's marker code (0xC0 to 0xCF, not 0xC4, 0xC8 or 0xCC: baseline,
+  // progressive, lossless, ...) and its bits per sample; 0 while none is seen.
+  std::uint8_t frameMarker = 0;
+  int samplePrecision = 0;
   // The scans in file order, at most `maxScans` + 1 of them.
   std::vector<JpegScan> scans;
 };

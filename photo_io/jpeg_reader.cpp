@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "imaging/error.h"
@@ -87,7 +88,7 @@ bool GuardedDecode(jpeg_decompress_struct* cinfo, std::uint8_t* pixels, std::siz
   // The rows were sized from the header; never let the library write past them.
   if (width != cinfo->image_width || cinfo->output_height != cinfo->image_height ||
       cinfo->output_components != (convert ? 4 : 3)) {
-    std::snprintf(errors->message, sizeof errors->message, "unexpected output layout");
+    jpeg_detail::SetOwnMessage(*errors, "展開した写真の大きさや色の数が見出しと合いません");
     return false;
   }
   const std::size_t scratch_stride = std::size_t{width} * 4;
@@ -110,7 +111,41 @@ bool GuardedDecode(jpeg_decompress_struct* cinfo, std::uint8_t* pixels, std::siz
   return true;
 }
 
-std::string LibraryMessage(const ErrorManager& errors) { return std::string(errors.message); }
+// Whether some coefficient of a progressive photo was never coded by any scan: a file whose
+// later scans are missing, though it ends properly, decodes blurry. Only after the library has
+// read every scan (as it does before the first row of a progressive photo).
+bool SomeCoefficientsNeverCoded(const jpeg_decompress_struct& cinfo) {
+  if (!cinfo.progressive_mode || cinfo.coef_bits == nullptr) return false;
+  for (int c = 0; c < cinfo.num_components; ++c) {
+    for (int k = 0; k < DCTSIZE2; ++k) {
+      if (cinfo.coef_bits[c][k] < 0) return true;
+    }
+  }
+  return false;
+}
+
+// Throws Error for the kinds of JPEG the decoder cannot open, named before the library refuses
+// them in its own words.
+void CheckKindOfJpeg(const JpegMarkerWalk& walk) {
+  switch (walk.frameMarker) {
+    case 0xC3:
+    case 0xC7:
+    case 0xCB:
+    case 0xCF:
+      throw Error("可逆圧縮 (ロスレス) の JPEG ファイルは開けません");
+    case 0xC5:
+    case 0xC6:
+    case 0xCD:
+    case 0xCE:
+      throw Error("階層符号化 (ハイアラーキカル) の JPEG ファイルは開けません");
+    default:
+      break;
+  }
+  if (walk.frameMarker != 0 && walk.samplePrecision != 8) {
+    throw Error(std::to_string(walk.samplePrecision) +
+                " ビットの JPEG ファイルは開けません (開けるのは 1 色 8 ビットのものだけです)");
+  }
+}
 
 // Blocks of each component as the library stores them: whole MCUs, so each count is rounded up
 // to the component's sampling factor.
@@ -249,12 +284,14 @@ void JpegDecoder::OpenMemory(std::span<const std::uint8_t> bytes) {
 
 void JpegDecoder::Start(std::unique_ptr<Session> session) {
   if (session->data.empty()) throw Error("JPEG ファイルが空です");
+  const JpegMarkerWalk walk = WalkJpegMarkers(session->data, kMaxJpegScans);
+  CheckKindOfJpeg(walk);
   jpeg_decompress_struct* cinfo = &session->cinfo;
   if (!GuardedCreate(cinfo, &session->errors, &session->progress)) {
-    throw Error("JPEG デコーダを準備できません: " + LibraryMessage(session->errors));
+    throw Error("JPEG デコーダを準備できません: " + jpeg_detail::FailureReason(session->errors));
   }
   if (!GuardedReadHeader(cinfo, session->data.data(), session->data.size())) {
-    throw Error("JPEG ファイルを読み込めません: " + LibraryMessage(session->errors));
+    throw Error("JPEG ファイルを読み込めません: " + jpeg_detail::FailureReason(session->errors));
   }
 
   // Refuse before anything large is allocated: a few bytes of header can claim any size.
@@ -263,7 +300,7 @@ void JpegDecoder::Start(std::unique_ptr<Session> session) {
   if (width <= 0 || height <= 0 || width * height > kMaxPhotoPixels) {
     throw Error("写真が大きすぎます (" + SizeText(*cinfo) + ")");
   }
-  CheckWhatTheFileCanHold(*cinfo, WalkJpegMarkers(session->data, kMaxJpegScans));
+  CheckWhatTheFileCanHold(*cinfo, walk);
   session->orientation = JpegExifOrientation(session->data);
 
   // Library defaults stand except the output: our byte order straight into the bitmap rows, or
@@ -286,6 +323,22 @@ int JpegDecoder::ExifOrientation() const {
 }
 
 Bitmap JpegDecoder::Decode(ArrivingRows* arriving) {
+  // Whoever reads the arriving rows hears that decoding has ended however Decode leaves: on a
+  // throw through this guard, or just before returning, while the bitmap is still here.
+  class EndArriving {
+   public:
+    explicit EndArriving(ArrivingRows* arriving) : arriving_(arriving) {}
+    EndArriving(const EndArriving&) = delete;
+    EndArriving& operator=(const EndArriving&) = delete;
+    ~EndArriving() { End(); }
+    void End() {
+      if (arriving_ != nullptr) std::exchange(arriving_, nullptr)->Ended();
+    }
+
+   private:
+    ArrivingRows* arriving_;
+  } endArriving(arriving);
+  decodedWithLostData_ = false;
   if (!session_) throw Error("JPEG ファイルが開かれていません");
   const std::unique_ptr<Session> session = std::move(session_);  // closed whatever happens
   jpeg_decompress_struct* cinfo = &session->cinfo;
@@ -298,20 +351,13 @@ Bitmap JpegDecoder::Decode(ArrivingRows* arriving) {
     scratch.resize(std::size_t{cinfo->image_width} * 4 * kRowsPerCall);
   }
   const PagePrefault prefault(bitmap.Data(), bitmap.SizeInBytes());
-  // Whatever happens, whoever reads the arriving rows stops before the bitmap leaves here.
-  struct EndArriving {
-    ArrivingRows* arriving;
-    ~EndArriving() {
-      if (arriving != nullptr) arriving->Ended();
-    }
-  } const endArriving{arriving};
   std::function<void(int)> rowsFinal;
   if (arriving != nullptr) rowsFinal = [&](int rows) { arriving->Arrived(bitmap, rows); };
-  decodedWithLostData_ = false;
   if (!GuardedDecode(cinfo, bitmap.Data(), bitmap.Stride(), convert, scratch.data(), rowsFinal)) {
-    throw Error("JPEG ファイルを展開できません: " + LibraryMessage(session->errors));
+    throw Error("JPEG ファイルを展開できません: " + jpeg_detail::FailureReason(session->errors));
   }
-  decodedWithLostData_ = session->errors.dataLost;
+  decodedWithLostData_ = session->errors.dataLost || SomeCoefficientsNeverCoded(*cinfo);
+  endArriving.End();
   return bitmap;
 }
 

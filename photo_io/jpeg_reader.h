@@ -55,8 +55,9 @@ class JpegDecoder {
   JpegDecoder& operator=(const JpegDecoder&) = delete;
 
   // Reads the whole file at `path` into memory and parses the JPEG header. Throws Error when the
-  // file cannot be read, is not a JPEG file the decoder supports (12-bit samples, for one; a
-  // file not starting as a JPEG is refused before the rest is read), claims a size too large to
+  // file cannot be read, is not a JPEG file the decoder supports (samples of other than 8 bits,
+  // lossless or hierarchical coding: named as such; a file not starting as a JPEG is refused
+  // before the rest is read), claims a size too large to
   // open, more pixels than its data could code, more scans than kMaxJpegScans, or more memory or
   // work than its coded bytes allow (see kOpeningMemoryPerCodedByte).
   void Open(const std::string& path);
@@ -74,8 +75,9 @@ class JpegDecoder {
   // either way the decoder is then closed. With `arriving`, each time more rows are final it
   // hears of them, and before Decode returns or throws it hears that decoding has ended.
   Bitmap Decode(ArrivingRows* arriving = nullptr);
-  // Whether the last Decode met damaged or missing data (a file cut short, say) and gave those
-  // parts the library's fill instead.
+  // Whether the last Decode met damaged or missing data (a file cut short, say, or a progressive
+  // file whose scans leave some coefficients never coded, though it ends properly) and gave
+  // those parts the library's fill instead. False after a Decode that threw.
   bool DecodedWithLostData() const { return decodedWithLostData_; }
 
  private:

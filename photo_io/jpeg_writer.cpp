@@ -47,7 +47,7 @@ bool GrowTo(std::vector<std::uint8_t>& out, std::size_t size) {
 void InitDestination(j_compress_ptr cinfo) {
   auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
   if (!GrowTo(*dest->out, kFirstOutputBytes)) {
-    jpeg_detail::FailWithMessage(reinterpret_cast<j_common_ptr>(cinfo), "out of memory");
+    jpeg_detail::FailWithMessage(reinterpret_cast<j_common_ptr>(cinfo), "メモリが不足しています");
   }
   dest->pub.next_output_byte = dest->out->data();
   dest->pub.free_in_buffer = dest->out->size();
@@ -58,7 +58,7 @@ boolean EmptyOutputBuffer(j_compress_ptr cinfo) {
   auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
   const std::size_t used = dest->out->size();
   if (!GrowTo(*dest->out, used * 2)) {
-    jpeg_detail::FailWithMessage(reinterpret_cast<j_common_ptr>(cinfo), "out of memory");
+    jpeg_detail::FailWithMessage(reinterpret_cast<j_common_ptr>(cinfo), "メモリが不足しています");
   }
   dest->pub.next_output_byte = dest->out->data() + used;
   dest->pub.free_in_buffer = dest->out->size() - used;
@@ -110,7 +110,7 @@ std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bitmap, int quality) {
   VectorDestination dest{{}, &out};
   if (!GuardedEncode(&compressor.cinfo, &compressor.errors, &dest, bitmap.Data(), bitmap.Width(),
                      bitmap.Height(), bitmap.Stride(), quality)) {
-    throw Error("JPEG に変換できません: " + std::string(compressor.errors.message));
+    throw Error("JPEG に変換できません: " + jpeg_detail::FailureReason(compressor.errors));
   }
   return out;
 }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "imaging/error.h"
 #include "imaging/growing_stretch.h"
@@ -143,11 +144,24 @@ TEST(OpenPhoto, ArithmeticCodedIsCloseToItsHuffmanCodedTwin) {
   EXPECT_LT(MeanAbsoluteDifference(arithmetic, huffman), 0.5);
 }
 
-TEST(OpenPhoto, TwelveBitSamplesAreRefusedAtOpen) {
-  JpegDecoder decoder;
-  EXPECT_THROW(decoder.Open(TestPhoto("monkey12.jpg")), Error);
-  EXPECT_EQ(decoder.Width(), 0);
-  EXPECT_THROW(decoder.Decode(), Error);
+// The message of the Error `open` throws; empty when it throws none.
+std::string ErrorText(const std::function<void()>& open) {
+  try {
+    open();
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "";
+}
+
+// Whether the part of `text` a user reads (before any library words in parentheses) is free of
+// English words: ASCII letters only in "JPEG".
+bool ReadsInJapanese(std::string text) {
+  text = text.substr(0, text.find(" ("));
+  for (std::size_t at; (at = text.find("JPEG")) != std::string::npos;) text.erase(at, 4);
+  return !text.empty() && std::none_of(text.begin(), text.end(), [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  });
 }
 
 TEST(OpenPhoto, DecodeTwiceOrWithoutOpenIsAnError) {
@@ -192,6 +206,25 @@ std::size_t FindFrameHeader(const std::vector<std::uint8_t>& jpeg) {
     }
   }
   throw std::runtime_error("no frame header");
+}
+
+// Kinds of JPEG the decoder cannot open are named as such when the file is opened.
+TEST(OpenPhoto, UnsupportedKindsAreNamedAtOpen) {
+  std::vector<std::uint8_t> lossless = FileBytes(TestPhoto("testorig.jpg"));
+  lossless[FindMarker(lossless, 0xC0) + 1] = 0xC3;
+  std::vector<std::uint8_t> hierarchical = lossless;
+  hierarchical[FindMarker(lossless, 0xC3) + 1] = 0xC5;
+  const std::pair<std::vector<std::uint8_t>, const char*> rows[] = {
+      {FileBytes(TestPhoto("monkey12.jpg")), "12 ビットの JPEG ファイルは開けません"},
+      {lossless, "可逆圧縮 (ロスレス) の JPEG ファイルは開けません"},
+      {hierarchical, "階層符号化"}};
+  for (const auto& [bytes, expected] : rows) {
+    JpegDecoder decoder;
+    const std::string text = ErrorText([&] { decoder.OpenMemory(bytes); });
+    EXPECT_EQ(text.rfind(expected, 0), 0u) << text;
+    EXPECT_EQ(decoder.Width(), 0);
+    EXPECT_THROW(decoder.Decode(), Error);
+  }
 }
 
 // Claims a size in the frame header without changing the coded data.
@@ -243,36 +276,51 @@ TEST(DamagedPhoto, DamagedHeaderBytesAreRefused) {
   for (const auto& [label, bytes] :
        {std::pair{"SOI", no_soi}, std::pair{"precision", bad_precision},
         std::pair{"components", no_components}, std::pair{"huffman", bad_huffman}}) {
-    EXPECT_THROW(DecodeJpeg(bytes), Error) << label;
+    const std::string text = ErrorText([&] { DecodeJpeg(bytes); });
+    EXPECT_TRUE(ReadsInJapanese(text)) << label << ": " << text;
   }
 }
 
 // Whoever reads the rows while they arrive hears of them in order, and hears that decoding has
 // ended before Decode returns or throws (a scan naming a table that was never defined, which
-// the library finds once decoding starts).
+// the library finds once decoding starts; a decoder never opened), while the photo it was
+// handed is still whole.
 TEST(OpenPhoto, ArrivingRowsEndBeforeDecodeLeaves) {
+  // Notes what the picture it was handed holds when the end arrives: still the whole photo, at
+  // the same place, unless it was moved out before.
   struct Recorder final : ArrivingRows {
     std::vector<int> rows;
     int ended = 0;
-    void Arrived(const Bitmap&, int count) noexcept override { rows.push_back(count); }
-    void Ended() noexcept override { ++ended; }
+    const Bitmap* picture = nullptr;
+    const std::uint8_t* data = nullptr;
+    Bitmap atEnd;
+    void Arrived(const Bitmap& p, int count) noexcept override {
+      rows.push_back(count);
+      picture = &p;
+      data = p.Data();
+    }
+    void Ended() noexcept override {
+      ++ended;
+      if (picture != nullptr && picture->Data() == data) atEnd = *picture;
+    }
   };
-  std::vector<std::uint8_t> bad = FileBytes(TestPhoto("testorig.jpg"));
+  const std::vector<std::uint8_t> good = FileBytes(TestPhoto("testorig.jpg"));
+  std::vector<std::uint8_t> bad = good;
   bad[FindMarker(bad, 0xDA) + 6] = 0x33;
-  for (const bool damaged : {false, true}) {
+  for (const char* kind : {"good", "damaged", "never opened"}) {
     Recorder recorder;
     JpegDecoder decoder;
-    const std::vector<std::uint8_t> good = FileBytes(TestPhoto("testorig.jpg"));
-    decoder.OpenMemory(damaged ? bad : good);
-    if (damaged) {
+    if (kind[0] != 'n') decoder.OpenMemory(kind[0] == 'g' ? good : bad);
+    if (kind[0] != 'g') {
       EXPECT_THROW(decoder.Decode(&recorder), Error);
     } else {
       const Bitmap photo = decoder.Decode(&recorder);
       ASSERT_FALSE(recorder.rows.empty());
       EXPECT_TRUE(std::is_sorted(recorder.rows.begin(), recorder.rows.end()));
       EXPECT_EQ(recorder.rows.back(), photo.Height());
+      EXPECT_TRUE(SamePixels(recorder.atEnd, photo));
     }
-    EXPECT_EQ(recorder.ended, 1) << damaged;
+    EXPECT_EQ(recorder.ended, 1) << kind;
   }
   // The smooth view made on its own thread while the rows arrive is the finished photo's.
   JpegDecoder decoder;
@@ -313,6 +361,25 @@ TEST(DamagedPhoto, TruncatedBaselineOpensWithTheLibrarysFill) {
   const std::optional<Bitmap> reference = ReferenceDecode(folder.Path("half.jpg"), folder);
   ASSERT_TRUE(reference.has_value());
   EXPECT_TRUE(SamePixels(cut, *reference));
+}
+
+// Damaged or missing data is reported, and only for the Decode that met it: a progressive file
+// that ends properly after its first scans leaves later coefficients never coded.
+TEST(DamagedPhoto, LostDataIsReportedForTheDecodeThatMetIt) {
+  const std::vector<std::uint8_t> tower = FileBytes(TestPhoto("tower.jpg"));
+  const std::pair<std::vector<std::uint8_t>, bool> rows[] = {
+      {FileBytes(TestPhoto("video-001.progressive.jpeg")), false},
+      {FileBytes(TestPhoto("video-001.progressive.truncated.jpeg")), true},
+      {tower, false},
+      {std::vector<std::uint8_t>(tower.begin(), tower.begin() + tower.size() / 2), true}};
+  JpegDecoder decoder;
+  for (const auto& [bytes, lost] : rows) {
+    decoder.OpenMemory(bytes);
+    decoder.Decode();
+    EXPECT_EQ(decoder.DecodedWithLostData(), lost) << bytes.size() << " bytes";
+    EXPECT_THROW(decoder.Decode(), Error);  // closed
+    EXPECT_FALSE(decoder.DecodedWithLostData());
+  }
 }
 
 // A progressive file whose last scan is repeated `extra` times more.
