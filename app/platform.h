@@ -23,7 +23,7 @@ class Platform {
                                                  const QString& filterPattern,
                                                  const QString& initialFolder) = 0;
   // A file-save dialog that asks before an existing file is replaced; as GetOpenFileName
-  // otherwise.
+  // otherwise, and `initialFolder` may end in a file name, which the dialog then proposes.
   virtual std::optional<QString> GetSaveFileName(QWidget* owner, const QString& filterDescription,
                                                  const QString& filterPattern,
                                                  const QString& initialFolder) = 0;

@@ -21,6 +21,7 @@ class QDragEnterEvent;
 class QDropEvent;
 class QKeySequence;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -160,6 +161,11 @@ class TForm1 final : public QWidget, private TForm1Parts {
   void OpenLogoFileAt(const QString& path);
   // Replaces the output picture with a blank white one and shows it.
   void NewOutputPicture();
+  // "次の写真" and "前の写真": the photo after or before the current one in its folder (the
+  // files the open dialog lists, in natural name order) is opened as the open button opens a
+  // photo. At the folder's end, or with no photo opened, the status line says so.
+  void NextPhoto();
+  void PreviousPhoto();
 
   // Undo and redo ("元に戻す", "やり直し") over one history of the steps that changed the photo
   // (the tone passes, the quarter turns, the free rotation) and the steps that changed the
@@ -183,6 +189,8 @@ class TForm1 final : public QWidget, private TForm1Parts {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Arrow keys on a view with focus move its red frame.
+  bool eventFilter(QObject* watched, QEvent* event) override;
   // A file dropped anywhere on the window: the first of several is opened as a photo or a logo.
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -221,6 +229,9 @@ class TForm1 final : public QWidget, private TForm1Parts {
   // trimming frame placed and shown, the photo free to rotate.
   void ShowOpenedPhoto();
   void ComboBox1DblClick();
+  // Where the save dialog starts: its folder or, when the last file saved ends in a number,
+  // the next free numbered name beside it.
+  QString ProposedSaveName() const;
 
   // Loads the settings record from its file. On failure shows the warning and throws
   // OperationAbandoned, so the calling handler stops without a further message.
@@ -248,6 +259,13 @@ class TForm1 final : public QWidget, private TForm1Parts {
   void OpenRecentPhoto(const QString& path);
   // Puts an opened photo first in the recent photos.
   void RememberPhoto(const QString& path);
+  void OpenNeighbourPhoto(bool forward);
+  // A short note under the views, until the next one.
+  void ShowStatus(const QString& text);
+  // An arrow key on the view showing `frame`: moves it one view pixel (ten with Shift) or, for
+  // the trimming frame with Ctrl, grows or shrinks it in the pane's proportions. False for any
+  // other key.
+  bool StepFrameByKey(TSelShape* frame, const QKeyEvent& key);
   // A BMP file opened as the logo, anything else as a photo (a file that is no JPEG photo gets
   // the warning that says why).
   void OpenDroppedFile(const QString& path);
@@ -319,6 +337,11 @@ class TForm1 final : public QWidget, private TForm1Parts {
   std::function<void()> historyChanged_;
   bool outputUnsaved_ = false;
   QAction* smoothScalingAction_ = nullptr;
+  QLabel* statusLine_ = nullptr;
+  // The photo last opened, or last tried by "次の写真" / "前の写真", which then go on from it.
+  QString photoPath_;
+  // The last file saved: the save dialog proposes the numbered name after it.
+  QString lastSavedPath_;
 };
 
 }  // namespace rumora

@@ -141,6 +141,10 @@ void TForm1::CreateTopStrip() {
 
   Image9 = MakePicture(client_, {704, 6, 66, 37}, HelpOvalPicture());
   Image10 = MakeClickArea(client_, {712, 8, 49, 33});
+  Image8->setToolTip(QStringLiteral("入力写真と出力写真を切り替えます"));
+  inputimg->setToolTip(QStringLiteral("入力写真を表示します"));
+  outputimg->setToolTip(QStringLiteral("出力写真を表示します"));
+  Image10->setToolTip(QStringLiteral("ヘルプを開きます"));
   for (QWidget* area : {static_cast<QWidget*>(Image8), static_cast<QWidget*>(inputimg),
                         static_cast<QWidget*>(outputimg), static_cast<QWidget*>(Image10)}) {
     area->raise();
@@ -188,6 +192,14 @@ void TForm1::CreateOperationGroup() {
 
   CheckBox3 = MakeCheckBox(client_, {16, 648, 57, 17}, "分割線");
   CheckBox3->setChecked(true);
+
+  // Short hints for the controls that came without one.
+  BitBtn7->setToolTip(QStringLiteral("入力写真を右に 90 度回します"));
+  BitBtn8->setToolTip(QStringLiteral("入力写真を左に 90 度回します"));
+  CheckBox4->setToolTip(QStringLiteral("入力写真に線を引いて、水平にする角度を測ります"));
+  Edit1->setToolTip(QStringLiteral("「回転」で回す角度 (度、右回りが正)"));
+  BitBtn11->setToolTip(QStringLiteral("入力写真を角度の欄の度数だけ回します"));
+  CheckBox3->setToolTip(QStringLiteral("トリミングのとき分割の境目に白い線を引きます"));
 }
 
 void TForm1::CreateViews() {
@@ -209,6 +221,15 @@ void TForm1::CreateViews() {
   SelShape2 = new TSelShape(Panel1);
   ConfigureFrame(SelShape2, {152, 128, 113, 89});
   SelShape2->ClipCursor = [this](const QRect* rect) { platform_.ClipCursor(rect); };
+  // A click (or Tab) gives a view the focus, and its arrow keys move its frame.
+  for (QWidget* view : {Panel2, Panel1}) {
+    view->setFocusPolicy(Qt::StrongFocus);
+    view->installEventFilter(this);
+  }
+
+  // Under the views, where the tallest input view ends.
+  statusLine_ = MakeLabel(client_, {176, 651, 592, 18}, "");
+  statusLine_->setObjectName(QStringLiteral("statusLine"));
 }
 
 void TForm1::CreateLogoGroup() {
@@ -234,6 +255,13 @@ void TForm1::CreateLogoGroup() {
   transparencyValue_->setNum(ScrollBar2->value());
   connect(ScrollBar2, &QScrollBar::valueChanged, transparencyValue_,
           qOverload<int>(&QLabel::setNum));
+  ComboBox1->setToolTip(QStringLiteral("ロゴの元: ファイルか、登録済みの LOGO1～3"));
+  BitBtn9->setToolTip(QStringLiteral("ロゴを開いて、置く位置に枠を出します"));
+  BitBtn10->setToolTip(QStringLiteral("ロゴを出力写真に貼ります"));
+  BitBtn12->setToolTip(QStringLiteral("貼ったロゴを取り消します"));
+  BitBtn13->setToolTip(QStringLiteral("ロゴの位置を確定して枠を消します"));
+  CheckBox2->setToolTip(QStringLiteral("LOGO1～3 を貼るとき、枠の位置と濃さを記録します"));
+  ScrollBar2->setToolTip(QStringLiteral("ロゴの濃さ (0～100)"));
 }
 
 void TForm1::CreateHiddenControls() {

@@ -61,6 +61,10 @@ void TForm1::CreateMenuBar() {
                 [this] { BitBtn2Click(); });
   recentMenu_ = file->addMenu(QStringLiteral("最近使った写真(&R)"));
   connect(recentMenu_, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
+  AddMenuAction(file, QStringLiteral("次の写真"), {QKeySequence(Qt::Key_PageDown)},
+                [this] { NextPhoto(); });
+  AddMenuAction(file, QStringLiteral("前の写真"), {QKeySequence(Qt::Key_PageUp)},
+                [this] { PreviousPhoto(); });
   file->addSeparator();
   AddMenuAction(file, QStringLiteral("出力写真を保存(&S)…"), {QKeySequence::Save},
                 [this] { BitBtn1Click(); });

@@ -14,6 +14,7 @@
 #include "app/platform.h"
 #include "app/qt_progress.h"
 #include "app/tform1.h"
+#include "batch/numbered_name.h"
 #include "imaging/error.h"
 #include "imaging/growing_stretch.h"
 #include "layout/sel_shape.h"
@@ -124,6 +125,7 @@ bool TForm1::LoadPhoto(const QString& path) {
     WorkingBitmap = reader.Decode(grown ? &*grown : nullptr, &notes, progress_.get());
     ShowWorkingBitmap(grown ? &*grown : nullptr);
     RememberPhoto(path);
+    photoPath_ = path;
     if (notes.lostData) {
       platform_.ShowWarning(
           this, QStringLiteral("警告"),
@@ -178,7 +180,7 @@ void TForm1::BitBtn1Click() {
     if (!folder.isEmpty()) saveDialogFolder_ = folder;
   }
   const auto chosen = platform_.GetSaveFileName(this, QStringLiteral("jpg"),
-                                                QStringLiteral("*.jpg"), saveDialogFolder_);
+                                                QStringLiteral("*.jpg"), ProposedSaveName());
   if (!chosen) return;
   const QString fileName = WithJpgExtension(*chosen);
   std::optional<QString> failure;
@@ -201,6 +203,7 @@ void TForm1::BitBtn1Click() {
     return;
   }
   SetOutputUnsaved(false);
+  lastSavedPath_ = fileName;
   if (const auto folder = RecordedFolder(fileName)) {
     Settings.SetSaveFolder(*folder);
     try {
@@ -209,6 +212,17 @@ void TForm1::BitBtn1Click() {
       // The picture is saved; only its folder is not kept for the next run.
     }
   }
+}
+
+QString TForm1::ProposedSaveName() const {
+  // After "item-07.jpg" comes the next free "item-08.jpg", in the same folder.
+  if (lastSavedPath_.isEmpty()) return saveDialogFolder_;
+  const QFileInfo last(lastSavedPath_);
+  const QString folder = last.absolutePath() + QLatin1Char('/');
+  const auto next = NextFreeNumberedName(
+      QFile::encodeName(folder).toStdString(), QFile::encodeName(last.fileName()).toStdString(),
+      [](const std::string& path) { return QFileInfo::exists(QFile::decodeName(path.c_str())); });
+  return next ? folder + QFile::decodeName(next->c_str()) : saveDialogFolder_;
 }
 
 void TForm1::CheckBox4Click() { SelShape1->setVisible(!CheckBox4->isChecked()); }

@@ -49,6 +49,19 @@ void TSelShape::SetHeight(std::int32_t height) {
   SetBounds(b);
 }
 
+void TSelShape::MoveByStep(std::int32_t dx, std::int32_t dy) {
+  SyncParentSize();
+  frame_.MoveBy(dx, dy);
+  SyncGeometry();
+}
+
+void TSelShape::ResizeByStep(std::int32_t dw, std::int32_t dh) {
+  SyncParentSize();
+  if (dw != 0) frame_.ResizeRight(dw);
+  if (dh != 0) frame_.ResizeBottom(dh);
+  SyncGeometry();
+}
+
 void TSelShape::SetPenColour(const QColor& colour) {
   penColour_ = colour;
   update();

@@ -54,6 +54,11 @@ class TSelShape : public QWidget {
   void SetWidth(std::int32_t width);
   void SetHeight(std::int32_t height);
 
+  // Keyboard steps under the limits a drag has: the frame moved by (dx, dy) pixels (MoveBy), or
+  // its right and bottom edges moved by (dw, dh) (ResizeRight, ResizeBottom).
+  void MoveByStep(std::int32_t dx, std::int32_t dy);
+  void ResizeByStep(std::int32_t dw, std::int32_t dh);
+
   // Shown or hidden by its own flag, whether or not the parent is on screen.
   bool Visible() const { return !isHidden(); }
 
