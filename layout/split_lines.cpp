@@ -43,13 +43,17 @@ std::span<const Bar> BarsOf(int layout) {
 
 }  // namespace
 
-void DrawSplitLines(Canvas& output, int layout, bool ticked) {
+void DrawSplitLines(Canvas& output, int layout, bool ticked, OutputSize size) {
   PaneCount(layout);  // rejects an unknown layout
   output.pen.colour = clWhite;
   output.brush.colour = clWhite;
   output.brush.style = BrushStyle::bsSolid;
   if (!ticked) return;
-  for (const Bar& bar : BarsOf(layout)) output.Rectangle(bar.x1, bar.y1, bar.x2, bar.y2);
+  // A bar's last column and row are x2 - 1 and y2 - 1, so the scaled pane rule scales all four.
+  const int s = OutputScale(size);
+  for (const Bar& bar : BarsOf(layout)) {
+    output.Rectangle(bar.x1 * s, bar.y1 * s, bar.x2 * s, bar.y2 * s);
+  }
 }
 
 }  // namespace rumora

@@ -139,23 +139,32 @@ void PasteImageAt(ImageView& source, ImageView& target, int dx, int dy) {
 void TrimIntoOutput(const Bitmap& working, int inputViewWidth, const FrameBounds& frame,
                     const LayoutState& state, const RegionTable& table, ImageView& output,
                     ImageView& scratch, const std::function<void(int, int)>& setScratchSize,
-                    bool splitLinesTicked, Progress& progress, Scaling scaling) {
+                    bool splitLinesTicked, Progress& progress, Scaling scaling, OutputSize size) {
   setScratchSize(kOutputWidth, kOutputHeight);
   scratch.GetCanvas();
+  if (size != OutputSize::k600x450) {
+    // The scratch picture was made at the design's size; a larger output's panes need more.
+    Bitmap& picture = scratch.Picture();
+    const int width = OutputWidth(size), height = OutputHeight(size);
+    if (picture.Width() < width || picture.Height() < height) {
+      picture.SetSize(std::max(picture.Width(), width), std::max(picture.Height(), height));
+    }
+  }
   const double s = TrimScale(working.Width(), inputViewWidth);
   const Region framed = FramedRectangle(frame);
-  if (state.LayoutKind == 0) {
+  if (state.LayoutKind == 0 && size == OutputSize::k600x450) {
     CopyRegionScaled(working, output, framed.left, framed.top, framed.right, framed.bottom, s,
                      progress, scaling);
   } else {
-    // The scratch view takes the pane's size; the block then goes to the pane's corner.
-    const Region& pane = table[state.PaneIndex];
+    // The scratch view takes the pane's size; the block then goes to the pane's corner. The
+    // output view's control keeps the design's size, so a larger single pane goes this way too.
+    const Region pane = ScaledPane(table[state.PaneIndex], size);
     setScratchSize(RegionWidth(pane), RegionHeight(pane));
     CopyRegionScaled(working, scratch, framed.left, framed.top, framed.right, framed.bottom, s,
                      progress, scaling);
     PasteImageAt(scratch, output, pane.left, pane.top);
   }
-  DrawSplitLines(output.GetCanvas(), state.LayoutKind, splitLinesTicked);
+  DrawSplitLines(output.GetCanvas(), state.LayoutKind, splitLinesTicked, size);
 }
 
 }  // namespace rumora

@@ -8,6 +8,7 @@
 #include "imaging/progress.h"
 #include "imaging/smooth_scale.h"
 #include "layout/frame_bounds.h"
+#include "layout/output_size.h"
 #include "layout/region_table.h"
 
 namespace rumora {
@@ -47,12 +48,15 @@ void PasteImageAt(ImageView& source, ImageView& target, int dx, int dy);
 // frame's block of `working` is copied at s = working width / input view width into the whole
 // output (layout 0) or into the scratch view at the pane's size and pasted at the pane's corner,
 // then the split lines are drawn (DrawSplitLines with `splitLinesTicked`). `setScratchSize`
-// sets the scratch view's control size; `scaling` is CopyRegionScaled's. Hiding and showing the
-// views and resetting the progress bar are the caller's.
+// sets the scratch view's control size; `scaling` is CopyRegionScaled's. At 1200x900 (`size`,
+// which the output picture must have) the block fills the doubled pane (ScaledPane), through
+// the scratch view also in layout 0. Hiding and showing the views and resetting the progress
+// bar are the caller's.
 void TrimIntoOutput(const Bitmap& working, int inputViewWidth, const FrameBounds& frame,
                     const LayoutState& state, const RegionTable& table, ImageView& output,
                     ImageView& scratch, const std::function<void(int, int)>& setScratchSize,
                     bool splitLinesTicked, Progress& progress,
-                    Scaling scaling = Scaling::kNearestPixel);
+                    Scaling scaling = Scaling::kNearestPixel,
+                    OutputSize size = OutputSize::k600x450);
 
 }  // namespace rumora

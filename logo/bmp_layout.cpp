@@ -46,7 +46,7 @@ struct InfoHeader {
   int depth = 0;
   std::uint32_t compression = kRgb;
   std::uint32_t coloursUsed = 0;
-  std::uint32_t masks[3] = {0, 0, 0};
+  std::uint32_t masks[4] = {0, 0, 0, 0};  // red, green, blue, alpha
   bool hasMasksInHeader = false;
 };
 
@@ -71,7 +71,7 @@ InfoHeader ReadInfoHeader(const Fields& f) {
   h.compression = f.U32(at + 12);
   h.coloursUsed = f.U32(at + 28);
   if (h.size >= kV4Header) {
-    for (int i = 0; i < 3; ++i) h.masks[i] = f.U32(at + 36 + 4 * i);
+    for (int i = 0; i < 4; ++i) h.masks[i] = f.U32(at + 36 + 4 * i);
     h.hasMasksInHeader = true;
   }
   return h;
@@ -163,7 +163,11 @@ BmpLayout ReadBmpLayout(std::span<const std::uint8_t> head, std::uint64_t fileSi
   if (pixelOffset < tableStart || pixelOffset > fileSize)
     Refuse("画素データの位置がファイルの外です");
   layout.pixelOffset = pixelOffset;
-  if (layout.pixels == BmpPixels::Masked) layout.masks = Masks(f, h, tableStart);
+  if (layout.pixels == BmpPixels::Masked) {
+    layout.masks = Masks(f, h, tableStart);
+    if (h.depth == 32 && h.hasMasksInHeader)
+      layout.alpha = UsableAlphaMask(h.masks[3], layout.masks);
+  }
   if (tableStart > pixelOffset) Refuse("ビットマスクが画素データに重なっています");
   if (h.depth <= 8) layout.palette = Palette(f, h, tableStart, pixelOffset);
 

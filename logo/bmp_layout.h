@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -35,6 +36,8 @@ struct BmpLayout {
   BmpPixels pixels = BmpPixels::Bgr24;
   std::vector<std::array<std::uint8_t, 3>> palette;  // blue, green, red
   ChannelMasks masks;
+  // The alpha channel of a 32-bit file whose V4 or V5 header gives a usable alpha mask.
+  std::optional<ChannelMask> alpha;
   std::size_t pixelOffset = 0;
   std::size_t rowStride = 0;  // bytes per stored row of uncompressed pixels
   // How many bytes from the file's start decoding can use: the whole pixel data of an

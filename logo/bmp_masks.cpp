@@ -21,7 +21,23 @@ ChannelMask DescribeMask(std::uint32_t mask, int depth, const char* channel) {
   return {shift, bits};
 }
 
+std::uint32_t MaskBits(const ChannelMask& mask) {
+  const std::uint32_t run = mask.bits >= 32 ? ~0u : (1u << mask.bits) - 1;
+  return run << mask.shift;
+}
+
 }  // namespace
+
+std::optional<ChannelMask> UsableAlphaMask(std::uint32_t alpha, const ChannelMasks& colours) {
+  if (alpha == 0) return std::nullopt;
+  if ((alpha & (MaskBits(colours.red) | MaskBits(colours.green) | MaskBits(colours.blue))) != 0) {
+    return std::nullopt;
+  }
+  const int shift = std::countr_zero(alpha);
+  const int bits = std::countr_one(alpha >> shift);
+  if (shift + bits != 32 - std::countl_zero(alpha)) return std::nullopt;
+  return ChannelMask{shift, bits};
+}
 
 std::uint8_t WidenChannel(std::uint32_t value, int bits) {
   if (bits >= 8) return static_cast<std::uint8_t>(value >> (bits - 8));

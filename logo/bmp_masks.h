@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace rumora {
 
@@ -21,9 +22,13 @@ struct ChannelMasks {
 
 // Checks the three masks of a `depth`-bit pixel (16 or 32) and describes them. Throws Error when a
 // mask is zero, not one contiguous run of bits, reaches past the pixel's bits, or overlaps
-// another. An alpha mask plays no part: the logo's colours are its stored RGB values.
+// another.
 ChannelMasks CheckChannelMasks(std::uint32_t red, std::uint32_t green, std::uint32_t blue,
                                int depth);
+
+// The alpha mask of a 32-bit pixel whose colours `colours` describes, when it is one run of bits
+// that no colour mask touches; nothing otherwise (0, scattered or overlapping: no alpha).
+std::optional<ChannelMask> UsableAlphaMask(std::uint32_t alpha, const ChannelMasks& colours);
 
 // Widens a `bits`-bit value (1..32) to 8 bits as ChannelMask::Extract does.
 std::uint8_t WidenChannel(std::uint32_t value, int bits);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "imaging/bitmap.h"
 #include "logo/bmp_layout.h"
@@ -9,8 +10,11 @@
 namespace rumora {
 
 // The picture of an uncompressed BMP (indexed, masked or 24-bit) whose layout has been read;
-// `file` holds at least layout.usableBytes bytes. Indices past the palette give black.
-Bitmap DecodeBmpRows(const BmpLayout& layout, std::span<const std::uint8_t> file);
+// `file` holds at least layout.usableBytes bytes. Indices past the palette give black. With
+// `alpha` and an alpha mask in the layout, the alpha values go there (one byte a pixel, rows top
+// first), widened as the colours are.
+Bitmap DecodeBmpRows(const BmpLayout& layout, std::span<const std::uint8_t> file,
+                     std::vector<std::uint8_t>* alpha = nullptr);
 
 // The picture of an RLE8 or RLE4 BMP. Decoding stops at the end-of-bitmap mark or the end of the
 // data, whichever comes first; runs are clipped to the picture; pixels the stream never writes

@@ -15,9 +15,11 @@
 namespace rumora {
 namespace {
 
-Bitmap DecodeWithLayout(const BmpLayout& layout, std::span<const std::uint8_t> file) {
+Bitmap DecodeWithLayout(const BmpLayout& layout, std::span<const std::uint8_t> file,
+                        std::vector<std::uint8_t>* alpha) {
+  if (alpha != nullptr) alpha->clear();
   const bool rle = layout.pixels == BmpPixels::Rle8 || layout.pixels == BmpPixels::Rle4;
-  return rle ? DecodeBmpRle(layout, file) : DecodeBmpRows(layout, file);
+  return rle ? DecodeBmpRle(layout, file) : DecodeBmpRows(layout, file, alpha);
 }
 
 class FileHandle {
@@ -58,11 +60,11 @@ void ReadMore(int fd, std::vector<std::uint8_t>& bytes, std::size_t count,
 
 }  // namespace
 
-Bitmap DecodeBmp(std::span<const std::uint8_t> file) {
-  return DecodeWithLayout(ReadBmpLayout(file, file.size()), file);
+Bitmap DecodeBmp(std::span<const std::uint8_t> file, std::vector<std::uint8_t>* alpha) {
+  return DecodeWithLayout(ReadBmpLayout(file, file.size()), file, alpha);
 }
 
-Bitmap ReadBmpFile(const std::string& path) {
+Bitmap ReadBmpFile(const std::string& path, std::vector<std::uint8_t>* alpha) {
   // Non-blocking, so that a FIFO or a device named .bmp returns at once; only plain files count.
   const FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (file.get() < 0) Fail("ファイルを開けません", path, errno);
@@ -70,10 +72,11 @@ Bitmap ReadBmpFile(const std::string& path) {
   if (::fstat(file.get(), &info) != 0) Fail("ファイルを読み込めません", path, errno);
   if (!S_ISREG(info.st_mode))
     Fail("ファイルを読み込めません", path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
-  return ReadBmpFrom(file.get(), static_cast<std::uint64_t>(info.st_size), path);
+  return ReadBmpFrom(file.get(), static_cast<std::uint64_t>(info.st_size), path, alpha);
 }
 
-Bitmap ReadBmpFrom(int fd, std::uint64_t measuredSize, const std::string& path) {
+Bitmap ReadBmpFrom(int fd, std::uint64_t measuredSize, const std::string& path,
+                   std::vector<std::uint8_t>* alpha) {
   std::vector<std::uint8_t> bytes;
   ReadMore(fd, bytes,
            static_cast<std::size_t>(std::min<std::uint64_t>(measuredSize, kBmpLayoutBytes)), path);
@@ -83,7 +86,7 @@ Bitmap ReadBmpFrom(int fd, std::uint64_t measuredSize, const std::string& path) 
     // The file may have shrunk since it was measured: check again against what was read.
     if (bytes.size() < layout.usableBytes) layout = ReadBmpLayout(bytes, bytes.size());
   }
-  return DecodeWithLayout(layout, bytes);
+  return DecodeWithLayout(layout, bytes, alpha);
 }
 
 }  // namespace rumora

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 
 #include "logo/bmp_pixels.h"
@@ -25,7 +26,8 @@ void IndexedRow(const BmpLayout& layout, const PaletteTable& table, const std::u
   }
 }
 
-void MaskedRow(const BmpLayout& layout, const std::uint8_t* in, std::uint8_t* out) {
+void MaskedRow(const BmpLayout& layout, const std::uint8_t* in, std::uint8_t* out,
+               std::uint8_t* alpha) {
   const ChannelMasks& m = layout.masks;
   const int bytes = layout.depth / 8;
   for (int x = 0; x < layout.width; ++x, in += bytes, out += 3) {
@@ -34,31 +36,43 @@ void MaskedRow(const BmpLayout& layout, const std::uint8_t* in, std::uint8_t* ou
     out[0] = m.blue.Extract(pixel);
     out[1] = m.green.Extract(pixel);
     out[2] = m.red.Extract(pixel);
+    if (alpha != nullptr) alpha[x] = layout.alpha->Extract(pixel);
   }
 }
 
 }  // namespace
 
-Bitmap DecodeBmpRows(const BmpLayout& layout, std::span<const std::uint8_t> file) {
+Bitmap DecodeBmpRows(const BmpLayout& layout, std::span<const std::uint8_t> file,
+                     std::vector<std::uint8_t>* alpha) {
   Bitmap picture(layout.width, layout.height);
+  const bool withAlpha = alpha != nullptr && layout.alpha && layout.pixels == BmpPixels::Masked;
+  if (withAlpha) alpha->assign(static_cast<std::size_t>(layout.width) * layout.height, 0);
   // The palette as 256 entries, so the inner loop needs no bounds check.
   PaletteTable table{};
   for (unsigned i = 0; i < table.size(); ++i) table[i] = PaletteColour(layout, i);
   const std::uint8_t* data = file.data() + layout.pixelOffset;
   for (int stored = 0; stored < layout.height; ++stored) {
     const std::uint8_t* in = data + static_cast<std::size_t>(stored) * layout.rowStride;
-    std::uint8_t* out = picture.Row(TargetRow(layout, stored));
+    const int target = TargetRow(layout, stored);
+    std::uint8_t* out = picture.Row(target);
     switch (layout.pixels) {
       case BmpPixels::Indexed:
         IndexedRow(layout, table, in, out);
         break;
       case BmpPixels::Masked:
-        MaskedRow(layout, in, out);
+        MaskedRow(
+            layout, in, out,
+            withAlpha ? alpha->data() + static_cast<std::size_t>(target) * layout.width : nullptr);
         break;
       default:
         std::memcpy(out, in, picture.Stride());  // 24-bit rows are stored blue, green, red
         break;
     }
+  }
+  // Writers that leave the fourth byte unused fill in the mask all the same: an alpha that is 0
+  // everywhere would hide the whole logo, so it counts as none.
+  if (withAlpha && std::all_of(alpha->begin(), alpha->end(), [](auto a) { return a == 0; })) {
+    alpha->clear();
   }
   return picture;
 }

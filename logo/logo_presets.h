@@ -22,6 +22,11 @@ struct LogoSource {
 // The preset logo file n (1 to 3) relative to the executable's folder.
 std::string PresetLogoFile(int n);
 
+// The file of preset logo n in `programFolder` (the executable's folder with its trailing
+// separator): its BMP file, or when that is absent a PNG file of the same name
+// ("logo_design/logo1.png"); the BMP file's name when neither is there, for the message.
+std::string FindPresetLogo(const std::string& programFolder, int n);
+
 // The folder, relative to the executable's, where the logo dialog starts.
 inline constexpr char kLogoFolder[] = "logo_design";
 
