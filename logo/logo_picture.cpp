@@ -7,6 +7,8 @@
 
 #include "imaging/smooth_scale.h"
 #include "logo/bmp_reader.h"
+#include "logo/png_reader.h"
+#include "photo_io/atomic_file.h"
 
 namespace rumora {
 namespace {
@@ -97,6 +99,7 @@ std::string DoubleSizeName(const std::string& path) {
 }
 
 LogoImage ReadLogoImage(const std::string& path) {
+  if (IsPngSignature(ReadFileStart(path, kPngSignatureBytes))) return ReadPngFile(path);
   LogoImage image;
   image.colour = ReadBmpFile(path, &image.alpha);
   return image;

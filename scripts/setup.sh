@@ -19,7 +19,7 @@ fi
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-translations-l10n libgl-dev
-  libjpeg62-turbo-dev libjpeg-turbo-progs
+  libjpeg62-turbo-dev libjpeg-turbo-progs libpng-dev
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth
