@@ -19,7 +19,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <limits>
@@ -55,32 +54,22 @@ using Clock = std::chrono::steady_clock;
 // Files the peers read, written once and removed at exit.
 class Fixtures {
  public:
-  Fixtures() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "photo_bench_XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) std::abort();
-    folder_ = pattern;
-  }
-  ~Fixtures() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-
   // The path of a quality-90 JPEG of a generated photo of `megapixels` (24 or 48).
   const std::string& Jpeg(int megapixels) {
     auto [at, fresh] = jpegs_.try_emplace(megapixels);
     if (fresh) {
       const int width = megapixels == 24 ? 6000 : 8000;
       const int height = megapixels == 24 ? 4000 : 6000;
-      at->second = (folder_ / ("photo" + std::to_string(megapixels) + ".jpg")).string();
+      at->second = folder_.Path("photo" + std::to_string(megapixels) + ".jpg");
       WriteFileAtomically(at->second, EncodeJpeg(testing::NoisyGradient(width, height), 90));
     }
     return at->second;
   }
 
-  std::string Path(const std::string& name) const { return (folder_ / name).string(); }
+  std::string Path(const std::string& name) const { return folder_.Path(name); }
 
  private:
-  std::filesystem::path folder_;
+  testing::TempFolder folder_;
   std::map<int, std::string> jpegs_;
 };
 

@@ -9,6 +9,7 @@
 #include "photo_io/jpeg_reader.h"
 #include "photo_io/jpeg_writer.h"
 #include "tests/synthetic_photos.h"
+#include "tests/test_helpers.h"
 
 namespace rumora {
 
@@ -28,9 +29,9 @@ inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
   return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// The whole file; empty when it cannot be read.
 inline QByteArray ReadBytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  return ToBytes(testing::FileBytes(QFile::encodeName(path).toStdString()));
 }
 
 // Encodes a pattern photo of the given size as a JPEG file; returns its bytes.
@@ -43,30 +44,9 @@ inline QByteArray WritePatternJpeg(const QString& path, int width, int height) {
 // The pixels our decoder gives for a file.
 inline Bitmap DecodeFile(const QString& path) { return DecodeJpeg(FromBytes(ReadBytes(path))); }
 
-// Where `actual` first differs from `expected`: the size, or the pixel's position, channel and
-// both values; empty when they are equal.
+// Where `actual` first differs from `expected` (see PixelDifference); empty when they are equal.
 inline QString Difference(const Bitmap& actual, const Bitmap& expected) {
-  if (actual.Width() != expected.Width() || actual.Height() != expected.Height()) {
-    return QString("size %1x%2, expected %3x%4")
-        .arg(actual.Width())
-        .arg(actual.Height())
-        .arg(expected.Width())
-        .arg(expected.Height());
-  }
-  static const char* const kChannels[] = {"blue", "green", "red"};
-  for (int y = 0; y < actual.Height(); ++y) {
-    for (int i = 0; i < actual.Width() * 3; ++i) {
-      if (actual.Row(y)[i] != expected.Row(y)[i]) {
-        return QString("pixel (%1,%2) %3: expected %4, actual %5")
-            .arg(i / 3)
-            .arg(y)
-            .arg(kChannels[i % 3])
-            .arg(expected.Row(y)[i])
-            .arg(actual.Row(y)[i]);
-      }
-    }
-  }
-  return QString();
+  return QString::fromStdString(testing::PixelDifference(actual, expected));
 }
 
 }  // namespace rumora

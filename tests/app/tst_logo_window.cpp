@@ -353,7 +353,8 @@ class LogoWindowTest : public QObject {
     w.f().ScrollBar2->setValue(100);
     const Bitmap before = w.Output();
     Click(w.f().BitBtn10);
-    const Bitmap tool = ReadPpm(kToolFiles + name + ".ppm");
+    const Bitmap tool =
+        testing::ReadPnm(QFile::encodeName(kToolFiles + name + ".ppm").toStdString());
     QCOMPARE(tool.Width(), 13);
     for (int y = 0; y < 7; ++y) {
       for (int x = 0; x < 13; ++x) {
@@ -535,24 +536,6 @@ class LogoWindowTest : public QObject {
   void leavesNoTopLevelWidgetBehind() {
     { LogoWindow w; }
     QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
-  }
-
- private:
-  static Bitmap ReadPpm(const QString& path) {
-    const QByteArray bytes = ReadBytes(path);
-    const QList<QByteArray> head = bytes.left(20).split('\n');
-    if (head.size() < 4 || head[0] != "P6") return Bitmap();
-    const QList<QByteArray> size = head[1].split(' ');
-    const int width = size[0].toInt(), height = size[1].toInt();
-    const qsizetype start = head[0].size() + head[1].size() + head[2].size() + 3;
-    Bitmap b(width, height);
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x) {
-        const auto* p =
-            reinterpret_cast<const std::uint8_t*>(bytes.constData()) + start + 3 * (y * width + x);
-        b.SetPixel(x, y, RGB(p[0], p[1], p[2]));
-      }
-    return b;
   }
 };
 

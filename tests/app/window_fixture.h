@@ -50,10 +50,7 @@ struct WindowFixture {
     if (file.open(QIODevice::WriteOnly)) file.write(bytes);
   }
 
-  QByteArray ReadFile(const QString& name) const {
-    QFile file(PathOf(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-  }
+  QByteArray ReadFile(const QString& name) const { return ReadBytes(PathOf(name)); }
 
   // Opens `path` through the open button and a scripted dialog.
   void OpenPhoto(const QString& path) {

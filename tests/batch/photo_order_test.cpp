@@ -7,6 +7,7 @@
 
 #include "batch/natural_order.h"
 #include "batch/photo_folder.h"
+#include "tests/test_helpers.h"
 
 namespace rumora {
 namespace {
@@ -37,8 +38,8 @@ TEST(NaturalOrder, SortsNamesAsAPersonWould) {
 }
 
 TEST(PhotoFolder, ListsTheDialogsPhotosInOrderAndStopsAtTheEnds) {
-  const fs::path folder = fs::path(::testing::TempDir()) / "photo_folder_test";
-  fs::remove_all(folder);
+  const testing::TempFolder scratch;
+  const fs::path& folder = scratch.Root();
   fs::create_directories(folder / "sub.jpg");
   for (const char* name : {"IMG_10.JPG", "IMG_9.jpg", "IMG_2.jpeg", "scan.jfif", "x.jpe",
                            "notes.txt", ".hidden.jpg", "jpg", "IMG_3.png"}) {
@@ -69,7 +70,6 @@ TEST(PhotoFolder, ListsTheDialogsPhotosInOrderAndStopsAtTheEnds) {
     }
   }
   EXPECT_THROW(PhotosInFolder((folder / "missing").string()), std::exception);
-  fs::remove_all(folder);
 }
 
 }  // namespace

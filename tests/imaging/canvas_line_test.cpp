@@ -11,7 +11,7 @@ namespace rumora {
 namespace {
 
 using testing::CoordinateBitmap;
-using testing::SamePixels;
+using testing::PixelDifference;
 
 // No channel is 0xFF, so not-xor changes every channel of every pixel it touches.
 constexpr TColor kPen = RGB(200, 30, 90);
@@ -63,7 +63,7 @@ TEST_P(CanvasLine, NotXorChangesEachCoveredPixelOnceAndTwiceRestores) {
     }
   }
   Draw(picture, PenMode::pmNotXor, kPen);
-  EXPECT_TRUE(SamePixels(picture, original));
+  EXPECT_EQ(PixelDifference(picture, original), "");
 }
 
 TEST_P(CanvasLine, ClippedLineMatchesTheSameLineOnALargerBitmap) {

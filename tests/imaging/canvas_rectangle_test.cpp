@@ -12,6 +12,7 @@ namespace {
 
 using testing::CoordinateBitmap;
 using testing::CoordinateColour;
+using testing::PixelDifference;
 
 // Checks every pixel of `bitmap` against `expected(x, y)`; names the first few that differ.
 void ExpectPixels(const Bitmap& bitmap, const std::function<TColor(int, int)>& expected) {
@@ -85,7 +86,7 @@ TEST(CanvasRectangle, ReversedCornersDrawTheSameRectangle) {
   Bitmap reversed = straight;
   Canvas(&straight).Rectangle(2, 1, 7, 6);
   Canvas(&reversed).Rectangle(7, 6, 2, 1);
-  EXPECT_TRUE(testing::SamePixels(straight, reversed));
+  EXPECT_EQ(PixelDifference(straight, reversed), "");
   EXPECT_EQ(straight.Pixel(2, 1), clBlack);
 }
 
@@ -95,7 +96,7 @@ TEST(CanvasRectangle, EmptyRectanglesDrawNothing) {
   Canvas canvas(&picture);
   canvas.Rectangle(2, 1, 2, 4);
   canvas.Rectangle(1, 3, 4, 3);
-  EXPECT_TRUE(testing::SamePixels(picture, original));
+  EXPECT_EQ(PixelDifference(picture, original), "");
 }
 
 TEST(CanvasRectangle, ClippingKeepsTheRingWhereItWas) {
@@ -124,7 +125,7 @@ TEST(CanvasRectangle, NotXorOutlineTwiceRestoresThePicture) {
     canvas.Rectangle(3, 2, 15, 13);
     EXPECT_EQ(picture.Pixel(3, 2), ~(original.Pixel(3, 2) ^ RGB(200, 30, 90)) & 0xFFFFFF);
     canvas.Rectangle(3, 2, 15, 13);
-    EXPECT_TRUE(testing::SamePixels(picture, original)) << "pen width " << width;
+    EXPECT_EQ(PixelDifference(picture, original), "") << "pen width " << width;
   }
 }
 

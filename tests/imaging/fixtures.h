@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "imaging/bitmap.h"
 #include "imaging/image_view.h"
 #include "imaging/scratch_image_view.h"
+#include "tests/test_helpers.h"
 
 namespace rumora::testing {
 
@@ -31,31 +31,5 @@ inline Bitmap CoordinateBitmap(int width, int height) {
 
 // A colour no CoordinateBitmap pixel has (its high y nibble would be 0xE).
 constexpr TColor kMarker = RGB(0x12, 0x34, 0xE0);
-
-inline bool SamePixels(const Bitmap& a, const Bitmap& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
-  for (int y = 0; y < a.Height(); ++y) {
-    for (int x = 0; x < a.Width(); ++x) {
-      if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
-    }
-  }
-  return true;
-}
-
-// The first differing byte of two pictures, named by position and channel; empty when equal.
-inline std::string FirstDifference(const Bitmap& expected, const Bitmap& actual) {
-  if (expected.Width() != actual.Width() || expected.Height() != actual.Height()) return "size";
-  static const char* const kChannels[] = {"blue", "green", "red"};
-  for (int y = 0; y < expected.Height(); ++y) {
-    for (int i = 0; i < expected.Width() * 3; ++i) {
-      if (expected.Row(y)[i] != actual.Row(y)[i]) {
-        return "(" + std::to_string(i / 3) + "," + std::to_string(y) + ") " + kChannels[i % 3] +
-               ": expected " + std::to_string(expected.Row(y)[i]) + ", actual " +
-               std::to_string(actual.Row(y)[i]);
-      }
-    }
-  }
-  return "";
-}
 
 }  // namespace rumora::testing

@@ -6,11 +6,10 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 
 #include "imaging/angle_text.h"
+#include "tests/test_helpers.h"
 
 namespace rumora {
 namespace {
@@ -113,25 +112,22 @@ TEST(AngleTextTest, WritesAndReadsAsTheAngleBoxDoes) { ExpectTheAngleTextTables(
 class CommaNumbers {
  public:
   CommaNumbers() {
-    char pattern[] = "/tmp/rumora_locale_XXXXXX";
-    folder_ = ::mkdtemp(pattern);
-    const std::string source = folder_ + "/comma.def";
-    std::ofstream(source) << "LC_NUMERIC\ndecimal_point \",\"\nthousands_sep \".\"\n"
-                             "grouping 3;3\nEND LC_NUMERIC\n";
-    const std::string build =
-        "localedef -c -f ANSI_X3.4-1968 -i " + source + " " + folder_ + "/comma >/dev/null 2>&1";
+    const std::string definition =
+        "LC_NUMERIC\ndecimal_point \",\"\nthousands_sep \".\"\ngrouping 3;3\nEND LC_NUMERIC\n";
+    testing::WriteBytes(folder_.Path("comma.def"), {definition.begin(), definition.end()});
+    const std::string build = "localedef -c -f ANSI_X3.4-1968 -i " + folder_.Path("comma.def") +
+                              " " + folder_.Path("comma") + " >/dev/null 2>&1";
     [[maybe_unused]] const int ignored = std::system(build.c_str());  // judged by what it made
-    ::setenv("LOCPATH", folder_.c_str(), 1);
+    ::setenv("LOCPATH", folder_.Root().c_str(), 1);
     ::setlocale(LC_NUMERIC, "comma");
   }
   ~CommaNumbers() {
     ::setlocale(LC_NUMERIC, "C");
     ::unsetenv("LOCPATH");
-    std::filesystem::remove_all(folder_);
   }
 
  private:
-  std::string folder_;
+  testing::TempFolder folder_;
 };
 
 TEST(AngleTextTest, WritesAndReadsTheSameUnderADecimalCommaLocale) {

@@ -17,27 +17,8 @@ namespace rumora {
 namespace {
 
 using testing::CoordinateBitmap;
+using testing::PixelDifference;
 using testing::RandomPhoto;
-
-// Empty when equal; otherwise the first difference: position, channel, expected, actual.
-std::string FirstDifference(const Bitmap& expected, const Bitmap& actual) {
-  if (expected.Width() != actual.Width() || expected.Height() != actual.Height()) {
-    return "size " + std::to_string(actual.Width()) + "x" + std::to_string(actual.Height()) +
-           ", expected " + std::to_string(expected.Width()) + "x" +
-           std::to_string(expected.Height());
-  }
-  static const char* const kChannel[3] = {"blue", "green", "red"};
-  for (int y = 0; y < expected.Height(); ++y) {
-    for (std::size_t i = 0; i < expected.Stride(); ++i) {
-      if (expected.Row(y)[i] != actual.Row(y)[i]) {
-        return "pixel (" + std::to_string(i / 3) + ", " + std::to_string(y) + ") " +
-               kChannel[i % 3] + ": expected " + std::to_string(expected.Row(y)[i]) + ", actual " +
-               std::to_string(actual.Row(y)[i]);
-      }
-    }
-  }
-  return {};
-}
 
 TEST(TBmpData24Test, EveryAddressHoldsItsOwnPixel) {
   Bitmap bitmap = CoordinateBitmap(300, 3);
@@ -147,7 +128,7 @@ TEST_P(RotateByQuarterTest, MovesEveryPixelExactlyAndBordersWithBackground) {
       expected.SetPixel(q.destX(x, y, W, H), q.destY(x, y, W, H), photo.Pixel(x, y));
     }
   }
-  EXPECT_EQ(FirstDifference(expected, turned), "") << "angle " << q.angle;
+  EXPECT_EQ(PixelDifference(turned, expected), "") << "angle " << q.angle;
 }
 
 INSTANTIATE_TEST_SUITE_P(Angles, RotateByQuarterTest,
@@ -195,7 +176,7 @@ TEST_P(MatchesReferenceTest, EveryKernelAtEveryAngleGivesTheReferenceBytes) {
       for (const RotationKernel kernel : Kernels()) {
         Bitmap rotated = photo;
         RotateBitmapWith(rotated, background, angle, kernel);
-        EXPECT_EQ(FirstDifference(expected, rotated), "")
+        EXPECT_EQ(PixelDifference(rotated, expected), "")
             << NameOf(kernel) << ", " << c.width << "x" << c.height << " at " << angle
             << " degrees, background " << background;
       }
@@ -222,7 +203,7 @@ TEST(RotateBitmapTest, LevelAreasMatchTheReference) {
     for (const RotationKernel kernel : Kernels()) {
       Bitmap rotated = photo;
       RotateBitmapWith(rotated, clWhite, angle, kernel);
-      EXPECT_EQ(FirstDifference(expected, rotated), "")
+      EXPECT_EQ(PixelDifference(rotated, expected), "")
           << NameOf(kernel) << " at " << angle << " degrees";
     }
   }
@@ -247,7 +228,7 @@ TEST(RotateBitmapTest, SamplesOnTheExactPathMatchTheReference) {
       std::int64_t exact = 0;
       RotateBitmapWith(rotated, clWhite, angle, kernel, &exact);
       EXPECT_GT(exact, 0) << NameOf(kernel) << " at " << angle << " degrees";
-      EXPECT_EQ(FirstDifference(expected, rotated), "") << NameOf(kernel) << " at " << angle;
+      EXPECT_EQ(PixelDifference(rotated, expected), "") << NameOf(kernel) << " at " << angle;
     }
   }
 }
@@ -262,7 +243,7 @@ TEST(RotateBitmapTest, OneCoreAndEveryCoreGiveTheSameBytes) {
     SetRowBandLimit(5);
     RotateBitmap(split, clWhite, angle);
     SetRowBandLimit(0);
-    EXPECT_EQ(FirstDifference(single, split), "") << "at " << angle << " degrees";
+    EXPECT_EQ(PixelDifference(split, single), "") << "at " << angle << " degrees";
   }
 }
 
@@ -271,7 +252,7 @@ TEST(RotateBitmapTest, ResultTooLargeThrowsAndLeavesThePhoto) {
   const Bitmap strip = RandomPhoto(1, 50000, 5);
   Bitmap photo = strip;
   EXPECT_THROW(RotateBitmap(photo, clWhite, 45), Error);
-  EXPECT_EQ(FirstDifference(strip, photo), "");
+  EXPECT_EQ(PixelDifference(photo, strip), "");
 }
 
 }  // namespace

@@ -135,7 +135,7 @@ TEST(SmoothScale, MatchesTheExactWeightedMean) {
                                         c.height, columnEnd, rowEnd, halves);
       Bitmap made(columnEnd, rowEnd);
       for (int y = 0; y < rowEnd; ++y) std::copy_n(actual.Row(y), made.Stride(), made.Row(y));
-      ASSERT_EQ(FirstDifference(expected, made), "")
+      ASSERT_EQ(PixelDifference(made, expected), "")
           << c.name << " " << c.blockWidth << "x" << c.blockHeight << " -> " << c.width << "x"
           << c.height << " " << how;
     };
@@ -172,7 +172,7 @@ TEST(SmoothScale, SameBytesOnAnyNumberOfThreads) {
         .MakeRows(photo, made[bands - 1], 0, 450);
   }
   SetRowBandLimit(0);
-  EXPECT_TRUE(SamePixels(made[0], made[1]));
+  EXPECT_EQ(PixelDifference(made[0], made[1]), "");
 }
 
 }  // namespace

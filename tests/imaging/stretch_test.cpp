@@ -17,7 +17,7 @@ using testing::CoordinateX;
 using testing::CoordinateY;
 using testing::FixedView;
 using testing::kMarker;
-using testing::SamePixels;
+using testing::PixelDifference;
 
 // Target pixel d of `targetSize` must come from the part of the source that d covers when the
 // whole source is laid proportionally over the whole target.
@@ -142,7 +142,7 @@ TEST(StretchDrawPixels, EmptySourceOrRectangleDrawsNothing) {
   canvas.StretchDraw(0, 0, 6, 6, Bitmap(5, 0));
   canvas.StretchDraw(4, 0, 4, 6, CoordinateBitmap(2, 2));
   canvas.StretchDraw(0, 5, 6, 2, CoordinateBitmap(2, 2));
-  EXPECT_TRUE(SamePixels(target, original));
+  EXPECT_EQ(PixelDifference(target, original), "");
 }
 
 TEST(StretchDrawPixels, ABitmapStretchedOntoItselfReadsItsOldPixels) {
@@ -150,7 +150,7 @@ TEST(StretchDrawPixels, ABitmapStretchedOntoItselfReadsItsOldPixels) {
   Bitmap expected = picture;
   Canvas(&expected).StretchDraw(0, 0, 16, 16, CoordinateBitmap(8, 8));
   Canvas(&picture).StretchDraw(0, 0, 16, 16, picture);
-  EXPECT_TRUE(SamePixels(picture, expected));
+  EXPECT_EQ(PixelDifference(picture, expected), "");
 }
 
 TEST(StretchToView, FillsTheControlAreaOfALargerPicture) {

@@ -13,7 +13,7 @@ namespace rumora {
 namespace {
 
 using testing::CoordinateBitmap;
-using testing::FirstDifference;
+using testing::PixelDifference;
 
 constexpr OutputSize kLarge = OutputSize::k1200x900;
 
@@ -80,7 +80,7 @@ TEST_P(LayoutAtBothSizes, TheLargePictureIsTheDesignDoubled) {
         std::copy_n(output.Picture().Row(pane.top + y) + 3 * pane.left, actual.Stride(),
                     actual.Row(y));
       }
-      ASSERT_EQ(FirstDifference(expected, actual), "") << "slot " << slot;
+      ASSERT_EQ(PixelDifference(actual, expected), "") << "slot " << slot;
     }
   }
 }

@@ -14,7 +14,7 @@
 namespace rumora {
 namespace {
 
-using testing::FirstDifference;
+using testing::PixelDifference;
 
 // A colour that names its position, so a wrong row or column shows.
 TColor PositionColour(int x, int y) { return RGB(x, y, (x >> 8) | (y >> 8) << 4); }
@@ -195,7 +195,7 @@ TEST(CopyRegionScaled, SamplesTheSameBytesAsCopyingTheBlock) {
         BlockCopyThenStretch(photo, expected, framed, s, scaling);
         CopyRegionScaled(photo, actual, framed.left, framed.top, framed.right, framed.bottom, s,
                          progress, scaling);
-        ASSERT_EQ(FirstDifference(expected.Picture(), actual.Picture()), "")
+        ASSERT_EQ(PixelDifference(actual.Picture(), expected.Picture()), "")
             << "slot " << slot << ", view width " << viewWidth << ", frame (" << framed.left << ","
             << framed.top << ")-(" << framed.right << "," << framed.bottom << ")"
             << (trial % 2 ? " smooth" : "");

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "logo/bmp_reader.h"
 #include "logo/logo_presets.h"
 #include "tests/logo/bmp_builder.h"
+#include "tests/test_helpers.h"
 
 namespace rumora {
 namespace {
@@ -77,18 +77,15 @@ TEST(LogoPicture, DoubleSizeNames) {
 // The double-size file is read beside the logo for the large picture only, and the frame shows
 // it at half its size; a preset is its BMP file, else its PNG file.
 TEST(LogoPicture, FindsItsDoubleSizeFileAndPresets) {
-  const std::string folder = ::testing::TempDir() + "/logo_picture_test/";
+  const testing::TempFolder scratch;
+  const std::string folder = scratch.Root().string() + "/";
   std::filesystem::create_directories(folder + kLogoFolder);
   const auto write = [&](const std::string& name, int width, int height) {
     BmpBuilder b;
     b.width = width;
     b.height = height;
     b.pixels.assign(static_cast<std::size_t>((width * 3 + 3) / 4 * 4 * height), 0x40);
-    const std::vector<std::uint8_t> bytes = b.Build();
-    std::FILE* f = std::fopen((folder + name).c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
+    testing::WriteBytes(folder + name, b.Build());
   };
   write("shop.bmp", 5, 3);
   write("shop@2x.bmp", 9, 6);
@@ -106,7 +103,6 @@ TEST(LogoPicture, FindsItsDoubleSizeFileAndPresets) {
   EXPECT_EQ(FindPresetLogo(folder, 2), folder + "logo_design/logo2.png");
   write("logo_design/logo2.bmp", 1, 1);
   EXPECT_EQ(FindPresetLogo(folder, 2), folder + "logo_design/logo2.bmp");
-  std::filesystem::remove_all(folder);
 }
 
 // A logo larger than the picture is shrunk with its proportions; colours weigh by alpha.

@@ -5,13 +5,12 @@
 #include <zlib.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "imaging/error.h"
 #include "logo/logo_picture.h"
+#include "tests/test_helpers.h"
 
 namespace rumora {
 namespace {
@@ -19,10 +18,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 const std::string kFolder = std::string(RUMORA_TEST_DATA) + "/png/";
 
-Bytes FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
+using testing::FileBytes;
 
 // Every colour type, bit depth, tRNS kind and interlacing against what tests/data/png's script
 // wrote beside each file (and checked with Pillow): NAME.rgba for a file with alpha, else
@@ -110,11 +106,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PngFiles, WhatIsNoPlainFileIsRefusedWithTheSystemsReason) {
-  const std::string dir = ::testing::TempDir();
-  const std::string pipe = dir + "/png_reader_pipe.png";
-  std::filesystem::remove(pipe);
+  const testing::TempFolder folder;
+  const std::string pipe = folder.Path("pipe.png");
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-  for (const std::string& path : {dir, pipe, dir + "/no_such_logo.png"}) {
+  for (const std::string& path : {folder.Root().string(), pipe, folder.Path("no_such_logo.png")}) {
     try {
       ReadPngFile(path);
       ADD_FAILURE() << path;
@@ -122,7 +117,6 @@ TEST(PngFiles, WhatIsNoPlainFileIsRefusedWithTheSystemsReason) {
       EXPECT_NE(e.SystemCode(), 0) << path;
     }
   }
-  std::filesystem::remove(pipe);
 }
 
 }  // namespace

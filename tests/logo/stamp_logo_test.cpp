@@ -12,7 +12,7 @@
 namespace rumora {
 namespace {
 
-using testing::FirstDifference;
+using testing::PixelDifference;
 
 // The exact value of u (1 - p a) + l p a, p = P / 100 and a = A / 255, as a reduced fraction,
 // rounded to the nearest integer with halves to even.
@@ -87,7 +87,7 @@ TEST_P(StampPlaces, MatchThePixelByPixelStamp) {
   const bool own = s == 2 && r.doubleSize;
   ReferenceStamp(expected, own ? *logo.doubleSize : logo.image, std::int64_t{r.left} * s,
                  std::int64_t{r.top} * s, own ? 1 : s, std::clamp(r.p, 0, 100));
-  ASSERT_EQ(FirstDifference(expected, actual), "");
+  ASSERT_EQ(PixelDifference(actual, expected), "");
 }
 
 constexpr OutputSize kSmall = OutputSize::k600x450, kLarge = OutputSize::k1200x900;
@@ -154,7 +154,7 @@ TEST(StampLogo, OpaqueAlphaGivesTheBlendWithoutAlpha) {
     Bitmap actual = under, expected = under;
     StampLogo(actual, logo, 0, 0, p, OutputSize::k600x450);
     BlendLogo(expected, logo.image.colour, 0, 0, p / 100.0);
-    ASSERT_EQ(FirstDifference(expected, actual), "") << "P " << p;
+    ASSERT_EQ(PixelDifference(actual, expected), "") << "P " << p;
   }
 }
 

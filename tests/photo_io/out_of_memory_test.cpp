@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <functional>
 
-#include "bench/bench_support.h"
 #include "imaging/error.h"
 #include "imaging/pixel_storage.h"
 #include "imaging/quarter_turn.h"
@@ -15,6 +14,7 @@
 #include "photo_io/jpeg_writer.h"
 #include "tests/imaging/fixtures.h"
 #include "tests/imaging/recording_progress.h"
+#include "tests/test_helpers.h"
 
 namespace rumora {
 namespace {
@@ -24,7 +24,8 @@ namespace {
 [[noreturn]] void RunCapped(const Bitmap& photo, const std::function<void(Bitmap&)>& operation) {
   Bitmap subject = photo;
   ReleaseKeptPixelBlocks();
-  const auto cap = static_cast<rlim_t>(StatusKilobytes("VmSize:")) * 1024 + photo.SizeInBytes() / 2;
+  const auto cap =
+      static_cast<rlim_t>(testing::StatusKilobytes("VmSize:")) * 1024 + photo.SizeInBytes() / 2;
   const rlimit limit{cap, cap};
   ::setrlimit(RLIMIT_AS, &limit);
   bool reported = false;
@@ -33,7 +34,7 @@ namespace {
   } catch (const Error&) {
     reported = true;
   }
-  std::_Exit(reported && testing::SamePixels(subject, photo) ? 0 : 1);
+  std::_Exit(reported && testing::PixelDifference(subject, photo).empty() ? 0 : 1);
 }
 
 TEST(OutOfMemoryTest, OpeningTurningAndRotatingReportAnError) {

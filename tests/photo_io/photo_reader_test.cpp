@@ -38,11 +38,13 @@ TEST(PhotoReader, TurnsUprightAsTheOptionSays) {
     EXPECT_EQ(reader.Width(), stored.Width());
     EXPECT_EQ(reader.TurnsAfterDecoding(), follow);
     PhotoReadNotes notes{.lostData = true};
-    EXPECT_TRUE(testing::SamePixels(reader.Decode(nullptr, &notes), follow ? upright : stored));
+    EXPECT_EQ(testing::PixelDifference(reader.Decode(nullptr, &notes), follow ? upright : stored),
+              "");
     EXPECT_FALSE(notes.lostData);
     EXPECT_THROW(reader.Decode(), Error);
-    EXPECT_TRUE(testing::SamePixels(ReadPhotoFile(path, {.followOrientation = follow}),
-                                    follow ? upright : stored));
+    EXPECT_EQ(testing::PixelDifference(ReadPhotoFile(path, {.followOrientation = follow}),
+                                       follow ? upright : stored),
+              "");
   }
 }
 

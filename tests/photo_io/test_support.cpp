@@ -15,32 +15,8 @@
 
 namespace rumora::testing {
 
-TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "photo_io_test_XXXXXX").string();
-  if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
 std::string TestPhoto(const std::string& name) {
   return std::string(RUMORA_TEST_DATA_DIR "/jpeg/") + name;
-}
-
-std::vector<std::uint8_t> FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path);
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + path);
 }
 
 bool HaveProgram(const std::string& name) {
@@ -62,32 +38,6 @@ std::optional<Bitmap> ReferenceDecode(const std::string& jpeg, const TempFolder&
   return ReadPnm(out);
 }
 
-Bitmap ReadPnm(const std::string& path) {
-  const std::vector<std::uint8_t> bytes = FileBytes(path);
-  std::istringstream header(
-      std::string(bytes.begin(), bytes.begin() + std::min<std::size_t>(bytes.size(), 64)));
-  std::string magic;
-  int width = 0, height = 0, maxval = 0;
-  header >> magic >> width >> height >> maxval;
-  if ((magic != "P6" && magic != "P5") || maxval != 255)
-    throw std::runtime_error("not a PNM: " + path);
-  const int channels = magic == "P6" ? 3 : 1;
-  const std::size_t start = static_cast<std::size_t>(header.tellg()) + 1;  // one whitespace byte
-  if (bytes.size() < start + std::size_t(width) * height * channels)
-    throw std::runtime_error("short PNM");
-  Bitmap bitmap(width, height);
-  const std::uint8_t* in = bytes.data() + start;
-  for (int y = 0; y < height; ++y) {
-    std::uint8_t* row = bitmap.Row(y);
-    for (int x = 0; x < width; ++x, in += channels, row += 3) {
-      row[0] = in[channels == 3 ? 2 : 0];
-      row[1] = in[channels == 3 ? 1 : 0];
-      row[2] = in[0];
-    }
-  }
-  return bitmap;
-}
-
 void WritePpm(const Bitmap& bitmap, const std::string& path) {
   std::vector<std::uint8_t> bytes;
   const std::string header =
@@ -99,31 +49,6 @@ void WritePpm(const Bitmap& bitmap, const std::string& path) {
       bytes.insert(bytes.end(), {row[2], row[1], row[0]});
   }
   WriteBytes(path, bytes);
-}
-
-::testing::AssertionResult SamePixels(const Bitmap& actual, const Bitmap& expected, int tolerance) {
-  if (actual.Width() != expected.Width() || actual.Height() != expected.Height()) {
-    return ::testing::AssertionFailure()
-           << "size " << actual.Width() << "x" << actual.Height() << ", expected "
-           << expected.Width() << "x" << expected.Height();
-  }
-  static constexpr const char* kChannel[] = {"blue", "green", "red"};
-  std::int64_t off = 0;
-  std::ostringstream first;
-  for (int y = 0; y < actual.Height(); ++y) {
-    const std::uint8_t* a = actual.Row(y);
-    const std::uint8_t* e = expected.Row(y);
-    for (int i = 0; i < actual.Width() * 3; ++i) {
-      if (std::abs(a[i] - e[i]) <= tolerance) continue;
-      if (off++ == 0) {
-        first << "pixel (" << i / 3 << ", " << y << ") " << kChannel[i % 3] << ": expected "
-              << int{e[i]} << ", actual " << int{a[i]};
-      }
-    }
-  }
-  if (off == 0) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure()
-         << first.str() << "; " << off << " samples differ by more than " << tolerance;
 }
 
 std::vector<std::uint8_t> EncodeWithLibrary(const Bitmap& picture, bool arithmetic,
