@@ -2,7 +2,9 @@
 
 #include <new>
 
+#include "app/open_failure.h"
 #include "app/platform.h"
+#include "imaging/error.h"
 
 namespace rumora {
 
@@ -19,8 +21,10 @@ void ReportCurrentException(Platform& platform, QWidget* owner) {
     return;
   } catch (const std::bad_alloc&) {
     message = QStringLiteral("メモリが不足しています");
-  } catch (const std::exception& e) {
+  } catch (const Error& e) {
     message = QString::fromUtf8(e.what());
+  } catch (const std::exception& e) {
+    message = FailureReason(e);
   } catch (...) {
     message = QStringLiteral("予期しないエラーが発生しました");
   }

@@ -12,8 +12,8 @@ namespace rumora {
 QString OpenFailureReason(const QString& path, const std::string& expectedFormat,
                           const std::exception& failure);
 
-// The reason of `failure`: the system's reason in Japanese when it carries one, the failure's
-// own text otherwise.
+// The reason of `failure` in Japanese: the system's reason when it carries one, our own Error's
+// text, or a sentence for a library's failure followed by its own words in parentheses.
 QString FailureReason(const std::exception& failure);
 
 }  // namespace rumora

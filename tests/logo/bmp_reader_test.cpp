@@ -5,12 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "imaging/error.h"
 #include "tests/logo/bmp_builder.h"
+#include "tests/test_helpers.h"
 
 namespace rumora {
 namespace {
@@ -153,14 +154,14 @@ std::vector<LayoutCase> LayoutCases() {
   return cases;
 }
 
-class BmpLayouts : public testing::TestWithParam<LayoutCase> {};
+class BmpLayouts : public ::testing::TestWithParam<LayoutCase> {};
 
 TEST_P(BmpLayouts, DecodesToTheStoredColours) {
   const LayoutCase& c = GetParam();
   ExpectPixels(DecodeBmp(c.file.Build()), 3, 2, c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Depths, BmpLayouts, testing::ValuesIn(LayoutCases()),
+INSTANTIATE_TEST_SUITE_P(Depths, BmpLayouts, ::testing::ValuesIn(LayoutCases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // RLE: a 6 x 3 picture with a palette of four colours; entry 0 fills what the stream skips.
@@ -216,14 +217,14 @@ std::vector<RleCase> RleCases() {
   };
 }
 
-class RleStreams : public testing::TestWithParam<RleCase> {};
+class RleStreams : public ::testing::TestWithParam<RleCase> {};
 
 TEST_P(RleStreams, PaintOnlyWhatTheStreamWrites) {
   const RleCase& c = GetParam();
   ExpectPixels(DecodeBmp(c.file.Build()), 6, 3, c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rle, RleStreams, testing::ValuesIn(RleCases()),
+INSTANTIATE_TEST_SUITE_P(Rle, RleStreams, ::testing::ValuesIn(RleCases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Files the reader must refuse, each derived from a good one by one change.
@@ -296,53 +297,52 @@ std::vector<BadCase> BadCases() {
   };
 }
 
-class RefusedFiles : public testing::TestWithParam<BadCase> {};
+class RefusedFiles : public ::testing::TestWithParam<BadCase> {};
 
 TEST_P(RefusedFiles, ThrowError) { EXPECT_THROW(DecodeBmp(GetParam().bytes), Error); }
 
-INSTANTIATE_TEST_SUITE_P(Damaged, RefusedFiles, testing::ValuesIn(BadCases()),
+INSTANTIATE_TEST_SUITE_P(Damaged, RefusedFiles, ::testing::ValuesIn(BadCases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Refusals say why in Japanese, never in the system's English.
 TEST(BmpFiles, ReadFromDiskAndRefuseWhatIsNoPlainFile) {
-  const std::string dir = testing::TempDir();
-  const std::string path = dir + "/logo_reader_test.bmp";
+  testing::TempFolder folder;
   BmpBuilder b;
   b.width = 1;
   b.height = 1;
   b.pixels = {30, 20, 10, 0};
-  const Bytes bytes = b.Build();
-  // Trailing bytes past the pixels are never needed and never read.
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  const std::vector<std::uint8_t> tail(100000, 0xAB);
-  std::fwrite(tail.data(), 1, tail.size(), f);
-  std::fclose(f);
-  ExpectPixels(ReadBmpFile(path), 1, 1, {RGB(10, 20, 30)});
-  EXPECT_THROW(ReadBmpFile(dir), Error);
+  Bytes bytes = b.Build();
+  bytes.resize(bytes.size() + 100000, 0xAB);  // past the pixels: never needed, never read
+  testing::WriteBytes(folder.Path("logo.bmp"), bytes);
+  ExpectPixels(ReadBmpFile(folder.Path("logo.bmp")), 1, 1, {RGB(10, 20, 30)});
   // A pipe named .bmp is refused at once instead of waiting for a writer.
-  const std::string pipe = dir + "/logo_reader_pipe.bmp";
-  std::remove(pipe.c_str());
-  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-  EXPECT_THROW(ReadBmpFile(pipe), Error);
-  std::remove(pipe.c_str());
-  EXPECT_THROW(ReadBmpFile(dir + "/no_such_logo.bmp"), Error);
-  std::remove(path.c_str());
+  ASSERT_EQ(::mkfifo(folder.Path("pipe.bmp").c_str(), 0600), 0);
+  const std::pair<std::string, const char*> refused[] = {
+      {folder.Root().string(), "ファイルではなくフォルダです"},
+      {folder.Path("pipe.bmp"), "普通のファイルではありません"},
+      {folder.Path("no_such_logo.bmp"), "ファイルまたはフォルダが見つかりません"}};
+  for (const auto& [path, reason] : refused) {
+    try {
+      ReadBmpFile(path);
+      ADD_FAILURE() << path << " was read";
+    } catch (const Error& e) {
+      EXPECT_NE(std::string(e.what()).find(reason), std::string::npos) << e.what();
+      EXPECT_EQ(std::string(e.what()).find(std::strerror(e.SystemCode())), std::string::npos);
+    }
+  }
 }
 
 // A file that shrinks after its size was measured is judged by the bytes it still holds, as
 // DecodeBmp judges them: cut in the headers, in the pixels or not at all.
 TEST(BmpFiles, AFileThatShrinksAfterItsSizeWasMeasuredIsJudgedByWhatItHolds) {
-  const std::string path = testing::TempDir() + "/logo_reader_shrinks.bmp";
+  testing::TempFolder folder;
+  const std::string path = folder.Path("shrinks.bmp");
   const Bytes whole = With([](BmpBuilder& b) { b.pixels.assign(16, 0x40); });
   for (const std::size_t kept : {std::size_t{20}, whole.size() - 7, whole.size()}) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(whole.data(), 1, kept, f);
-    std::fclose(f);
+    const Bytes held(whole.begin(), whole.begin() + static_cast<long>(kept));
+    testing::WriteBytes(path, held);
     const int fd = ::open(path.c_str(), O_RDONLY);
     ASSERT_GE(fd, 0);
-    const Bytes held(whole.begin(), whole.begin() + static_cast<long>(kept));
     if (kept < whole.size()) {
       EXPECT_THROW(DecodeBmp(held), Error) << kept;
       EXPECT_THROW(ReadBmpFrom(fd, whole.size(), path), Error) << kept;
@@ -351,7 +351,6 @@ TEST(BmpFiles, AFileThatShrinksAfterItsSizeWasMeasuredIsJudgedByWhatItHolds) {
     }
     ::close(fd);
   }
-  std::remove(path.c_str());
 }
 
 }  // namespace

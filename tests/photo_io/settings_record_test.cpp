@@ -260,6 +260,22 @@ TEST_F(SettingsRecordFile, KeepsItsModeAndARecordMadeReadOnlyIsNotReplaced) {
   }
 }
 
+// A new file gets the mode the umask allows, as any other new file; its temporary name is short,
+// so a name at the system's limit is written too, and none is left behind.
+TEST(AtomicFile, NewFileHasTheUsualModeWhateverTheLengthOfItsName) {
+  TempFolder folder;
+  const std::string path = folder.Path(std::string(251, 'n') + ".jpg");  // 255 bytes
+  for (const mode_t mask : {mode_t{022}, mode_t{077}}) {
+    std::filesystem::remove(path);
+    const mode_t saved = ::umask(mask);
+    const int failure = WriteFailure(path);
+    ::umask(saved);
+    EXPECT_EQ(failure, 0);
+    EXPECT_EQ(ModeOf(path), 0666 & ~mask) << std::oct << mask;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Root()), {}), 1);
+  }
+}
+
 TEST(AtomicFile, ReadWholeFileDoesNotTrustTheReportedSize) {
   // Files under /proc report size 0 yet have content.
   const std::vector<std::uint8_t> status = ReadWholeFile("/proc/self/status");
