@@ -1,8 +1,6 @@
 #include "logo/png_reader.h"
 
-#include <fcntl.h>
 #include <png.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +13,7 @@
 
 #include "imaging/error.h"
 #include "logo/bmp_layout.h"
+#include "photo_io/plain_file.h"
 
 namespace rumora {
 namespace {
@@ -163,8 +162,7 @@ void CheckDeclaredSize(std::span<const std::uint8_t> start) {
 
 [[noreturn]] void RefuseAfterLibraryError(const PngSource& source, const std::string& path) {
   if (source.systemCode != 0) {
-    throw Error("ファイルを読み込めません: " + path + " (" + std::strerror(source.systemCode) + ")",
-                source.systemCode);
+    FailOnFile("ファイルを読み込めません", path, source.systemCode);
   }
   if (source.ownMessage) Refuse(source.message);
   Refuse(std::string("ファイルが壊れています (") + source.message + ")");
@@ -223,20 +221,8 @@ LogoImage DecodePng(std::span<const std::uint8_t> file) {
 }
 
 LogoImage ReadPngFile(const std::string& path) {
-  // Non-blocking, so that a FIFO or a device returns at once; only plain files count.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  const std::unique_ptr<const int, void (*)(const int*)> closes(&fd, [](const int* open) {
-    if (*open >= 0) ::close(*open);
-  });
-  struct stat info {};
-  const int err = fd < 0 || ::fstat(fd, &info) != 0 ? errno
-                  : S_ISDIR(info.st_mode)           ? EISDIR
-                  : !S_ISREG(info.st_mode)          ? EINVAL
-                                                    : 0;
-  if (err != 0) {
-    const char* what = fd < 0 ? "ファイルを開けません: " : "ファイルを読み込めません: ";
-    throw Error(what + path + " (" + std::strerror(err) + ")", err);
-  }
+  const OpenedPlainFile file = OpenPlainFile(path);
+  const int fd = file.fd.get();
   std::uint8_t start[kDeclaredSizeEnd];
   const ssize_t got = ::pread(fd, start, sizeof start, 0);
   CheckDeclaredSize({start, got > 0 ? static_cast<std::size_t>(got) : 0});
