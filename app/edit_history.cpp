@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace rumora {
 namespace {
@@ -10,6 +11,10 @@ namespace {
 std::uint64_t BytesOf(const EditHistory::Step& step) { return step.picture.SizeInBytes(); }
 
 bool IsPhotoStep(const EditHistory::Step& step) { return step.kind != EditHistory::Kind::kOutput; }
+
+void ReserveOneMore(std::vector<EditHistory::Step>& steps) {
+  if (steps.size() == steps.capacity()) steps.reserve(std::max<std::size_t>(8, 2 * steps.size()));
+}
 
 }  // namespace
 
@@ -22,75 +27,69 @@ std::uint64_t EditHistory::DefaultBudget() {
                   static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize) / 4);
 }
 
-bool EditHistory::MakeRoomFor(std::uint64_t bytes) {
-  for (const Step& step : redo_) kept_ -= BytesOf(step);
-  redo_.clear();
-  if (bytes > budget_) {
-    ForgetPhotoSteps();
-    return false;
-  }
-  DropOldestUntil(bytes);
-  return true;
-}
+void EditHistory::Reserve() { ReserveOneMore(undo_); }
 
-void EditHistory::DropOldestUntil(std::uint64_t bytes) {
-  while (!undo_.empty() && kept_ + bytes > budget_) {
-    kept_ -= BytesOf(undo_.front());
-    undo_.pop_front();
+void EditHistory::Record(Step step) noexcept {
+  DropRedo();
+  if (!CanKeep(BytesOf(step))) {
+    if (IsPhotoStep(step)) ForgetPhotoSteps();
+    return;
   }
-}
-
-void EditHistory::Record(Step step) {
-  for (const Step& done : redo_) kept_ -= BytesOf(done);
-  redo_.clear();
   DropOldestUntil(BytesOf(step));
   Put(undo_, std::move(step));
 }
 
-void EditHistory::ForgetPhotoSteps() {
+void EditHistory::ForgetPhotoSteps() noexcept {
   for (auto* steps : {&undo_, &redo_}) {
     for (const Step& step : *steps) {
-      if (IsPhotoStep(step)) kept_ -= BytesOf(step);
+      if (IsPhotoStep(step)) kept_ -= step.countedBytes;
     }
     std::erase_if(*steps, IsPhotoStep);
   }
 }
 
-std::optional<EditHistory::Step> EditHistory::Take(std::deque<Step>& steps) {
-  if (steps.empty()) return std::nullopt;
-  Step step = std::move(steps.back());
-  steps.pop_back();
-  kept_ -= BytesOf(step);
-  return step;
+EditHistory::Step* EditHistory::Next(Direction direction) {
+  const bool undoing = direction == Direction::kUndo;
+  std::vector<Step>& from = undoing ? undo_ : redo_;
+  if (from.empty()) return nullptr;
+  ReserveOneMore(undoing ? redo_ : undo_);
+  return &from.back();
 }
 
-void EditHistory::Put(std::deque<Step>& steps, Step step) {
-  kept_ += BytesOf(step);
-  steps.push_back(std::move(step));
+void EditHistory::Passed(Direction direction) noexcept {
+  const bool undoing = direction == Direction::kUndo;
+  std::vector<Step>& from = undoing ? undo_ : redo_;
+  Step step = std::move(from.back());
+  from.pop_back();
+  kept_ -= step.countedBytes;
+  // A state that cannot fit has made every other step give way already.
+  if (Fit(BytesOf(step))) Put(undoing ? redo_ : undo_, std::move(step));
 }
 
-// The state a step hands back may be larger than the one it took (a rotated photo is): the
-// oldest steps, then the furthest redo steps make way for it. One that cannot fit at all is not
-// kept; the steps beyond it could no longer be reached in order and go with it.
-bool EditHistory::Fit(std::uint64_t bytes) {
+void EditHistory::Put(std::vector<Step>& steps, Step step) noexcept {
+  step.countedBytes = BytesOf(step);
+  kept_ += step.countedBytes;
+  steps.push_back(std::move(step));  // within the capacity Reserve or Next made
+}
+
+void EditHistory::DropOldestUntil(std::uint64_t bytes) noexcept {
+  auto end = undo_.begin();
+  for (; end != undo_.end() && kept_ + bytes > budget_; ++end) kept_ -= end->countedBytes;
+  undo_.erase(undo_.begin(), end);
+}
+
+void EditHistory::DropRedo() noexcept {
+  for (const Step& step : redo_) kept_ -= step.countedBytes;
+  redo_.clear();
+}
+
+// The oldest steps, then the furthest redo steps make way.
+bool EditHistory::Fit(std::uint64_t bytes) noexcept {
   DropOldestUntil(bytes);
-  while (!redo_.empty() && kept_ + bytes > budget_) {
-    kept_ -= BytesOf(redo_.front());
-    redo_.pop_front();
-  }
+  auto end = redo_.begin();
+  for (; end != redo_.end() && kept_ + bytes > budget_; ++end) kept_ -= end->countedBytes;
+  redo_.erase(redo_.begin(), end);
   return kept_ + bytes <= budget_;
-}
-
-void EditHistory::Undone(Step step) {
-  if (Fit(BytesOf(step))) Put(redo_, std::move(step));
-}
-
-void EditHistory::Redone(Step step) {
-  if (Fit(BytesOf(step))) {
-    Put(undo_, std::move(step));
-  } else if (IsPhotoStep(step)) {
-    ForgetPhotoSteps();
-  }
 }
 
 }  // namespace rumora

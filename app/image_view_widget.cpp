@@ -24,15 +24,11 @@ void ImageViewWidget::paintEvent(QPaintEvent*) {
   painter.drawImage(QPoint(0, 0), image);
 }
 
-void ImageViewWidget::SetSharpPicture(QImage sharp) {
-  sharp_ = std::move(sharp);
-  sharpBase_ = Picture();
+void ImageViewWidget::Show(Rendition&& rendition) noexcept {
+  AssignPicture(std::move(rendition.picture));
+  sharp_.swap(rendition.sharp);
+  std::swap(sharpBase_, rendition.sharpBase);
   update();
-}
-
-void ImageViewWidget::ClearSharpPicture() {
-  sharp_ = QImage();
-  sharpBase_ = Bitmap();
 }
 
 bool ImageViewWidget::PaintSharp(QPainter& painter) {

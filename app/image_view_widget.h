@@ -26,13 +26,21 @@ class ImageViewWidget final : public QWidget, public ImageView {
   // A left-button click; the second click of a double click does not count again.
   std::function<void()> OnClick;
 
-  // A sharper rendition of what the picture shows in the control, made for screens with
-  // `sharp.devicePixelRatio()` device pixels per pixel: painted in the picture's place while
-  // the screen has that ratio, with whatever was drawn into the picture since (the angle line)
-  // over it. A picture changed in more than a few lines, or another ratio, shows the picture
-  // itself again.
-  void SetSharpPicture(QImage sharp);
-  void ClearSharpPicture();
+  // What the view shows, made beforehand so that putting it in place cannot fail: the picture
+  // and, for a screen of more than one device pixel per pixel, a sharper rendition of what the
+  // picture shows in the control, made for `sharp.devicePixelRatio()` device pixels per pixel
+  // (null: none). The rendition is painted in the picture's place while the screen has that
+  // ratio, with whatever was drawn into the picture since (the angle line) over it; a picture
+  // changed in more than a few lines, or another ratio, shows the picture itself again.
+  struct Rendition {
+    Bitmap picture;
+    QImage sharp;
+    Bitmap sharpBase;  // the picture the sharp rendition was made for; empty without one
+  };
+  // Puts `rendition` in place and repaints; cannot fail.
+  void Show(Rendition&& rendition) noexcept;
+  // The sharp rendition painted in the picture's place; null when there is none.
+  const QImage& SharpPicture() const { return sharp_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;

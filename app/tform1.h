@@ -215,11 +215,14 @@ class TForm1 final : public QWidget, private TForm1Parts {
   void Image2MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
   void Image2MouseUp(Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers shift,
                      int x, int y);
-  // The last step of every operation that replaces or reshapes the photo (opening, the turns,
-  // the free rotation): sizes Panel2 (and Image2 with it) to the working bitmap's proportions
-  // and stretches the photo into the input view, or draws `grown` there when it holds that
-  // stretch, made while the photo was decoded.
-  void ShowWorkingBitmap(const GrowingSmoothStretch* grown = nullptr);
+  // Puts `photo` in the working bitmap's place and shows it: sizes Panel2 (and Image2 with it)
+  // to its proportions and stretches it into the input view, or draws `grown` there when it
+  // holds that stretch, made while the photo was decoded. `photo` then holds the bitmap it
+  // replaced. Everything that can fail is made first: on failure nothing has changed.
+  void ReplaceWorkingBitmap(Bitmap& photo, const GrowingSmoothStretch* grown = nullptr);
+  // Draws the working bitmap into the input view afresh (after it changed in place, or the
+  // scaling did); on failure the view is as it was.
+  void ShowWorkingBitmap();
   // The scaling the options choose for the trim and the input view.
   Scaling PictureScaling() const;
   // The photo file into the working bitmap (its folder kept in the settings record); false when
@@ -269,9 +272,6 @@ class TForm1 final : public QWidget, private TForm1Parts {
   // A BMP file opened as the logo, anything else as a photo (a file that is no JPEG photo gets
   // the warning that says why).
   void OpenDroppedFile(const QString& path);
-  // Stretches the working bitmap into the input view and, on a screen of more than one device
-  // pixel per pixel, draws the view's sharp rendition from the full-resolution photo.
-  void DrawInputView();
   // Logo overlay steps: a BMP file into LogoBitmap and then the logo picture (which sizes itself
   // to it); the file branch of "開く" after the dialog's folder is set; the frame sized to the
   // logo picture; the output copied into OutputBackup.
@@ -280,15 +280,19 @@ class TForm1 final : public QWidget, private TForm1Parts {
   // The file branch's steps after its dialog: the chosen file, if any, into the logo picture,
   // the output view in front, the frame shown at the logo's size, the output backed up.
   void ShowLogoFile(const std::optional<QString>& path);
-  // The history's part of the steps: the photo or output as it is, when the budget has room
-  // for it, taken before a step; the step recorded once it is done. A state that could not be
-  // kept shortens the history instead.
-  std::optional<Bitmap> PhotoForHistory();
-  void RecordPhotoStep(std::optional<Bitmap> before, std::int32_t freeRotationDoneBefore);
+  // The history's part of the steps. A photo step: `photo`, made from the working bitmap,
+  // takes its place with its view, the flags as given, and the photo it replaces is kept as
+  // the step's state before (see ReplaceWorkingBitmap); on failure nothing has changed.
+  void CommitPhotoStep(Bitmap photo, std::int32_t freeRotationDone,
+                       std::int32_t uprightOrientation);
+  // An output step: the output as it is, taken before the step when the budget has room for it
+  // (otherwise the step runs unrecorded), and the step recorded once it is done.
   std::optional<Bitmap> OutputForHistory();
   void RecordOutputStep(std::optional<Bitmap> before);
+  // Undoes or redoes the next step: all of it or, on failure, nothing.
+  void StepThroughHistory(EditHistory::Direction direction);
   // Puts a step's state in place and keeps the one it replaces in the step (undoing: the state
-  // before the step; redoing: the state after it).
+  // before the step; redoing: the state after it); on failure nothing has changed.
   void ApplyStep(EditHistory::Step& step, bool undoing);
   void NotifyHistoryChanged();
   void SetOutputUnsaved(bool unsaved);
@@ -303,8 +307,9 @@ class TForm1 final : public QWidget, private TForm1Parts {
   // The preset branch's first steps: the preset into the logo picture, the record read afresh,
   // the output view in front.
   void OpenPresetLogo(int source);
-  void RunTonePass(const std::function<void()>& pass);
+  void RunTonePass(const std::function<void(Bitmap&)>& pass);
   void ShiftWorkingBrightness();
+  // Turns the working bitmap a quarter and shows it; on failure nothing has changed.
   void TurnWorkingBitmap(bool clockwise);
   void TurnAsAStep(bool clockwise);
   // The window's event pump for the tone passes.
@@ -336,6 +341,8 @@ class TForm1 final : public QWidget, private TForm1Parts {
   EditHistory history_{EditHistory::DefaultBudget()};
   std::function<void()> historyChanged_;
   bool outputUnsaved_ = false;
+  // The Exif orientation the photo has been turned upright by (1: none); a photo step keeps it.
+  std::int32_t uprightOrientation_ = 1;
   QAction* smoothScalingAction_ = nullptr;
   QLabel* statusLine_ = nullptr;
   // The photo last opened, or last tried by "次の写真" / "前の写真", which then go on from it.

@@ -32,34 +32,48 @@ class FlagScope {
 void TForm1::PumpEvents() { QCoreApplication::processEvents(); }
 
 // The three tone buttons: with no photo opened there is nothing to change and nothing is said.
-void TForm1::RunTonePass(const std::function<void()>& pass) {
+// The pass changes a copy, which takes the photo's place once it is done and shown, the photo
+// kept as the step's state before; without memory for the copy the pass changes the photo itself
+// and the photo steps are forgotten.
+void TForm1::RunTonePass(const std::function<void(Bitmap&)>& pass) {
   if (WorkingBitmap.Empty()) return;
   BusyCursor busy;
-  const std::int32_t freeRotationDoneBefore = FreeRotationDone;
-  std::optional<Bitmap> before = PhotoForHistory();
+  std::optional<Bitmap> toned;
+  if (history_.CanKeep(WorkingBitmap.SizeInBytes())) {
+    try {
+      toned.emplace(WorkingBitmap);
+    } catch (const std::bad_alloc&) {
+    }
+  }
   {
     // Clicks and keys during the pass are dropped, so no widget changes state without its
     // handler; Run ignores whatever else starts a handler meanwhile.
     const InputBlocker blocker(this);
     const FlagScope running(tonePassRunning_);
-    pass();
+    pass(toned ? *toned : WorkingBitmap);
   }
-  DrawInputView();
-  RecordPhotoStep(std::move(before), freeRotationDoneBefore);
+  if (toned) {
+    CommitPhotoStep(std::move(*toned), FreeRotationDone, uprightOrientation_);
+    return;
+  }
+  history_.ForgetPhotoSteps();
+  NotifyHistoryChanged();
+  ShowWorkingBitmap();
 }
 
 void TForm1::BitBtn5Click() {
   const double strength = ScrollBar1->value() / 100.0;
   RunTonePass(
-      [&] { BoostContrast(WorkingBitmap, strength, *progress_, [this] { PumpEvents(); }); });
+      [&](Bitmap& photo) { BoostContrast(photo, strength, *progress_, [this] { PumpEvents(); }); });
 }
 
 // The brightness pass in the direction CheckBox1 holds, read once: checked darkens.
 void TForm1::ShiftWorkingBrightness() {
   const auto direction =
       CheckBox1->isChecked() ? BrightnessDirection::kDarken : BrightnessDirection::kBrighten;
-  RunTonePass(
-      [&] { ShiftBrightness(WorkingBitmap, direction, *progress_, [this] { PumpEvents(); }); });
+  RunTonePass([&](Bitmap& photo) {
+    ShiftBrightness(photo, direction, *progress_, [this] { PumpEvents(); });
+  });
 }
 
 void TForm1::BitBtn4Click() {
@@ -82,15 +96,22 @@ void TForm1::TurnWorkingBitmap(bool clockwise) {
   } else {
     TurnLeft(WorkingBitmap, *progress_, turnSpare_);
   }
-  ShowWorkingBitmap();
+  try {
+    ShowWorkingBitmap();
+  } catch (...) {
+    std::swap(WorkingBitmap, turnSpare_);  // the turn left the photo as it was there
+    throw;
+  }
 }
 
 // A turn is undone by the opposite turn: its step keeps no picture.
 void TForm1::TurnAsAStep(bool clockwise) {
   if (WorkingBitmap.Empty()) return;
+  history_.Reserve();
   TurnWorkingBitmap(clockwise);
-  history_.Record(
-      {clockwise ? EditHistory::Kind::kTurnRight : EditHistory::Kind::kTurnLeft, Bitmap(), 0});
+  EditHistory::Step turn;
+  turn.kind = clockwise ? EditHistory::Kind::kTurnRight : EditHistory::Kind::kTurnLeft;
+  history_.Record(std::move(turn));
   NotifyHistoryChanged();
 }
 

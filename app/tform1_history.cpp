@@ -9,38 +9,41 @@
 
 namespace rumora {
 
-std::optional<Bitmap> TForm1::PhotoForHistory() {
-  if (WorkingBitmap.Empty() || !history_.MakeRoomFor(WorkingBitmap.SizeInBytes())) {
-    return std::nullopt;
-  }
-  try {
-    return WorkingBitmap;
-  } catch (const std::exception&) {
-    return std::nullopt;  // no memory for the copy: the step still runs, unrecorded
-  }
-}
-
-void TForm1::RecordPhotoStep(std::optional<Bitmap> before, std::int32_t freeRotationDoneBefore) {
-  if (before) {
-    history_.Record({EditHistory::Kind::kPhoto, std::move(*before), freeRotationDoneBefore});
-  } else {
-    history_.ForgetPhotoSteps();
-  }
+void TForm1::CommitPhotoStep(Bitmap photo, std::int32_t freeRotationDone,
+                             std::int32_t uprightOrientation) {
+  history_.Reserve();
+  ReplaceWorkingBitmap(photo);
+  // Nothing below fails; `photo` is now the one replaced, which the step keeps.
+  const std::int32_t freeRotationDoneBefore = std::exchange(FreeRotationDone, freeRotationDone);
+  const std::int32_t uprightBefore = std::exchange(uprightOrientation_, uprightOrientation);
+  EditHistory::Step step;
+  step.picture = std::move(photo);
+  step.freeRotationDone = freeRotationDoneBefore;
+  step.uprightOrientation = uprightBefore;
+  history_.Record(std::move(step));
   NotifyHistoryChanged();
 }
 
 std::optional<Bitmap> TForm1::OutputForHistory() {
+  history_.Reserve();
   const Bitmap& output = Image1->Picture();
-  if (!history_.MakeRoomFor(output.SizeInBytes())) return std::nullopt;
+  if (!history_.CanKeep(output.SizeInBytes())) return std::nullopt;
   try {
     return output;
-  } catch (const std::exception&) {
-    return std::nullopt;
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;  // the step still runs, unrecorded
   }
 }
 
 void TForm1::RecordOutputStep(std::optional<Bitmap> before) {
-  if (before) history_.Record({EditHistory::Kind::kOutput, std::move(*before), 0});
+  if (before) {
+    EditHistory::Step step;
+    step.kind = EditHistory::Kind::kOutput;
+    step.picture = std::move(*before);
+    history_.Record(std::move(step));
+  } else {
+    history_.DropRedo();
+  }
   SetOutputUnsaved(true);
   NotifyHistoryChanged();
 }
@@ -52,9 +55,9 @@ void TForm1::ApplyStep(EditHistory::Step& step, bool undoing) {
       TurnWorkingBitmap((step.kind == EditHistory::Kind::kTurnRight) != undoing);
       break;
     case EditHistory::Kind::kPhoto:
-      std::swap(WorkingBitmap, step.picture);
+      ReplaceWorkingBitmap(step.picture);
       std::swap(FreeRotationDone, step.freeRotationDone);
-      ShowWorkingBitmap();
+      std::swap(uprightOrientation_, step.uprightOrientation);
       break;
     case EditHistory::Kind::kOutput:
       std::swap(Image1->Picture(), step.picture);
@@ -66,31 +69,17 @@ void TForm1::ApplyStep(EditHistory::Step& step, bool undoing) {
   UpdateViews();
 }
 
-void TForm1::Undo() {
-  std::optional<EditHistory::Step> step = history_.TakeUndo();
-  if (!step) return;
-  try {
-    ApplyStep(*step, /*undoing=*/true);
-  } catch (...) {
-    history_.RestoreUndo(std::move(*step));  // nothing changed; the step stays to undo
-    throw;
-  }
-  history_.Undone(std::move(*step));
+void TForm1::StepThroughHistory(EditHistory::Direction direction) {
+  EditHistory::Step* step = history_.Next(direction);
+  if (step == nullptr) return;
+  ApplyStep(*step, direction == EditHistory::Direction::kUndo);  // all of it, or nothing
+  history_.Passed(direction);
   NotifyHistoryChanged();
 }
 
-void TForm1::Redo() {
-  std::optional<EditHistory::Step> step = history_.TakeRedo();
-  if (!step) return;
-  try {
-    ApplyStep(*step, /*undoing=*/false);
-  } catch (...) {
-    history_.RestoreRedo(std::move(*step));
-    throw;
-  }
-  history_.Redone(std::move(*step));
-  NotifyHistoryChanged();
-}
+void TForm1::Undo() { StepThroughHistory(EditHistory::Direction::kUndo); }
+
+void TForm1::Redo() { StepThroughHistory(EditHistory::Direction::kRedo); }
 
 void TForm1::NewOutputPicture() {
   std::optional<Bitmap> before = OutputForHistory();

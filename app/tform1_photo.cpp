@@ -61,14 +61,65 @@ QString WithJpgExtension(const QString& fileName) {
 
 }  // namespace
 
-void TForm1::ShowWorkingBitmap(const GrowingSmoothStretch* grown) {
-  const PanelSize size = InputPanelSize(WorkingBitmap.Width(), WorkingBitmap.Height());
-  Panel2->resize(size.width, size.height);
-  Image2->resize(size.width, size.height);
-  if (grown != nullptr && grown->CompleteFor(WorkingBitmap)) {
-    grown->DrawInto(*Image2);
+namespace {
+
+// The input view for a photo, made without changing anything shown.
+struct InputView {
+  PanelSize panel;
+  ImageViewWidget::Rendition rendition;
+};
+
+// The panel's size by the photo's proportions, the photo stretched into a copy of the view's
+// picture (or `grown` drawn there when it holds that stretch) and, on a screen of more than one
+// device pixel per pixel, the view's sharp rendition from the full-resolution photo. Throws
+// when memory runs out.
+InputView PrepareInputView(const Bitmap& photo, ImageViewWidget& view, bool smooth,
+                           const GrowingSmoothStretch* grown) {
+  InputView prepared{InputPanelSize(photo.Width(), photo.Height()), {}};
+  // What lies outside the photo's part of the picture stays as it was drawn.
+  ScratchImageView scratch(prepared.panel.width, prepared.panel.height);
+  scratch.AssignPicture(view.Picture());
+  if (grown != nullptr && grown->CompleteFor(photo)) {
+    grown->DrawInto(scratch);
   } else {
-    DrawInputView();
+    StretchToView(photo, scratch, smooth ? Scaling::kSmooth : Scaling::kNearestPixel);
+  }
+  ImageViewWidget::Rendition& rendition = prepared.rendition;
+  rendition.picture = std::move(scratch.Picture());
+  const qreal ratio = view.devicePixelRatioF();
+  if (ratio > 1) {
+    const QImage image(photo.Data(), photo.Width(), photo.Height(),
+                       static_cast<qsizetype>(photo.Stride()), QImage::Format_BGR888);
+    rendition.sharp = image.scaled(qRound(prepared.panel.width * ratio),
+                                   qRound(prepared.panel.height * ratio), Qt::IgnoreAspectRatio,
+                                   smooth ? Qt::SmoothTransformation : Qt::FastTransformation);
+    // Without memory for it the view shows the picture itself.
+    if (!rendition.sharp.isNull()) {
+      rendition.sharp.setDevicePixelRatio(ratio);
+      rendition.sharpBase = rendition.picture;
+    }
+  }
+  return prepared;
+}
+
+}  // namespace
+
+void TForm1::ReplaceWorkingBitmap(Bitmap& photo, const GrowingSmoothStretch* grown) {
+  InputView view = PrepareInputView(photo, *Image2, options_.smoothScaling, grown);
+  // Nothing below fails: the photo and its view change together.
+  std::swap(WorkingBitmap, photo);
+  Panel2->resize(view.panel.width, view.panel.height);
+  Image2->resize(view.panel.width, view.panel.height);
+  Image2->Show(std::move(view.rendition));
+}
+
+void TForm1::ShowWorkingBitmap() {
+  Bitmap photo = std::move(WorkingBitmap);
+  try {
+    ReplaceWorkingBitmap(photo);
+  } catch (...) {
+    WorkingBitmap = std::move(photo);
+    throw;
   }
 }
 
@@ -79,27 +130,11 @@ Scaling TForm1::PictureScaling() const {
 void TForm1::SetSmoothScaling(bool on) {
   options_.smoothScaling = on;
   if (smoothScalingAction_ != nullptr) smoothScalingAction_->setChecked(on);
-  if (!WorkingBitmap.Empty()) DrawInputView();
-  Image2->update();
-}
-
-void TForm1::DrawInputView() {
-  StretchToView(WorkingBitmap, *Image2, PictureScaling());
-  const qreal ratio = Image2->devicePixelRatioF();
-  if (ratio <= 1 || WorkingBitmap.Empty()) {
-    Image2->ClearSharpPicture();
-    return;
-  }
-  const QImage photo(WorkingBitmap.Data(), WorkingBitmap.Width(), WorkingBitmap.Height(),
-                     static_cast<qsizetype>(WorkingBitmap.Stride()), QImage::Format_BGR888);
-  QImage sharp = photo.scaled(
-      qRound(Image2->width() * ratio), qRound(Image2->height() * ratio), Qt::IgnoreAspectRatio,
-      options_.smoothScaling ? Qt::SmoothTransformation : Qt::FastTransformation);
-  sharp.setDevicePixelRatio(ratio);
-  Image2->SetSharpPicture(std::move(sharp));
+  if (!WorkingBitmap.Empty()) ShowWorkingBitmap();
 }
 
 bool TForm1::LoadPhoto(const QString& path) {
+  bool lostData = false;
   try {
     BusyCursor busy;
     PhotoReader reader(PhotoReadOptions{.followOrientation = options_.exifOrientation});
@@ -122,24 +157,26 @@ bool TForm1::LoadPhoto(const QString& path) {
                     picture.Height());
     }
     PhotoReadNotes notes;
-    WorkingBitmap = reader.Decode(grown ? &*grown : nullptr, &notes, progress_.get());
-    ShowWorkingBitmap(grown ? &*grown : nullptr);
-    RememberPhoto(path);
+    Bitmap photo = reader.Decode(grown ? &*grown : nullptr, &notes, progress_.get());
+    lostData = notes.lostData;
+    // Everything that can fail is done; the photo, its view and a new photo history go in
+    // together.
+    ReplaceWorkingBitmap(photo, grown ? &*grown : nullptr);
+    history_.ForgetPhotoSteps();
     photoPath_ = path;
-    if (notes.lostData) {
-      platform_.ShowWarning(
-          this, QStringLiteral("警告"),
-          QStringLiteral("写真の一部が壊れているか欠けています。読めなかった部分は灰色などで"
-                         "埋めて開きました。\n%1")
-              .arg(QDir::toNativeSeparators(path)));
-    }
   } catch (const std::exception& e) {
-    // What was done before the failure stands.
     WarnOpenFailure(QStringLiteral("写真"), path, "JPEG", e);
     return false;
   }
-  history_.ForgetPhotoSteps();
   NotifyHistoryChanged();
+  RememberPhoto(path);
+  if (lostData) {
+    platform_.ShowWarning(
+        this, QStringLiteral("警告"),
+        QStringLiteral("写真の一部が壊れているか欠けています。読めなかった部分は灰色などで"
+                       "埋めて開きました。\n%1")
+            .arg(QDir::toNativeSeparators(path)));
+  }
   return true;
 }
 

@@ -28,11 +28,10 @@ void TForm1::BitBtn11Click() {
     throw Error(QStringLiteral("'%1' は浮動小数点数ではありません").arg(text).toStdString());
   }
   if (*angle == 0) return;
-  const std::int32_t freeRotationDoneBefore = FreeRotationDone;
-  std::optional<Bitmap> before = PhotoForHistory();
+  Bitmap rotated;
   try {
     BusyCursor busy;
-    RotateBitmap(WorkingBitmap, clWhite, static_cast<float>(*angle));
+    rotated = RotatedBitmap(WorkingBitmap, clWhite, static_cast<float>(*angle));
   } catch (const Error& e) {
     // The photo, the views and the flag are as they were: the rotation fails before it
     // replaces anything.
@@ -40,13 +39,12 @@ void TForm1::BitBtn11Click() {
   } catch (const std::bad_alloc&) {
     throw Error("写真を回転できません: メモリが不足しています");
   }
-  ShowWorkingBitmap();
+  // The photo it replaces is the step's state before: no copy is made for the history.
+  CommitPhotoStep(std::move(rotated), 1, uprightOrientation_);
   ViewToShow = 1;
   UpdateViews();
   PlaceTrimFrame();
   CheckBox4->setChecked(false);
-  FreeRotationDone = 1;
-  RecordPhotoStep(std::move(before), freeRotationDoneBefore);
 }
 
 }  // namespace rumora

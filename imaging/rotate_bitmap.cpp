@@ -154,18 +154,16 @@ RotationKernel WidestRotationKernel() {
                                                         : RotationKernel::kBaseline;
 }
 
-void RotateBitmap(Bitmap& bitmap, TColor background, float angle) {
-  RotateBitmapWith(bitmap, background, angle, WidestRotationKernel());
-}
+namespace {
 
-void RotateBitmapWith(Bitmap& bitmap, TColor background, float angle, RotationKernel kernel,
-                      std::int64_t* exactSamples) {
+Bitmap RotatedBitmapWith(const Bitmap& bitmap, TColor background, float angle,
+                         RotationKernel kernel, std::int64_t* exactSamples) {
   if (!RotationKernelAvailable(kernel)) kernel = RotationKernel::kBaseline;
   const Rotation r = Prepare(bitmap.Width(), bitmap.Height(), angle);
   // Everything that can fail is made before the picture is touched.
   CheckBitmapSize(r.width, r.height);
   Bitmap destination(static_cast<int>(r.width), static_cast<int>(r.height));
-  const TBmpData24 source(bitmap);
+  const TBmpData24 source(const_cast<Bitmap&>(bitmap));  // only read
   const TBmpData24 target(destination);
   rotation::Sampler sampler{source,
                             source.Width(),
@@ -223,8 +221,23 @@ void RotateBitmapWith(Bitmap& bitmap, TColor background, float angle, RotationKe
     }
     exact += bandExact;
   });
-  bitmap = std::move(destination);
   if (exactSamples) *exactSamples = exact;
+  return destination;
+}
+
+}  // namespace
+
+void RotateBitmap(Bitmap& bitmap, TColor background, float angle) {
+  RotateBitmapWith(bitmap, background, angle, WidestRotationKernel());
+}
+
+Bitmap RotatedBitmap(const Bitmap& bitmap, TColor background, float angle) {
+  return RotatedBitmapWith(bitmap, background, angle, WidestRotationKernel(), nullptr);
+}
+
+void RotateBitmapWith(Bitmap& bitmap, TColor background, float angle, RotationKernel kernel,
+                      std::int64_t* exactSamples) {
+  bitmap = RotatedBitmapWith(bitmap, background, angle, kernel, exactSamples);
 }
 
 namespace rotation {

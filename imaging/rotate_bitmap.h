@@ -22,6 +22,8 @@ RotatedSize RotatedBitmapSize(std::int32_t width, std::int32_t height, float ang
 // blends), so the bytes do not depend on the processor's vector width or on the number of
 // cores. Throws Error, leaving `bitmap` as it was, when the result cannot be allocated.
 void RotateBitmap(Bitmap& bitmap, TColor background, float angle);
+// The same turn as a new bitmap; `bitmap` is only read, and kept.
+Bitmap RotatedBitmap(const Bitmap& bitmap, TColor background, float angle);
 
 // The row kernels RotateBitmap chooses from: SSE2 on every x86-64 processor, and AVX2 where the
 // processor has it (the widest is used). Both give the same bytes; tests run each.

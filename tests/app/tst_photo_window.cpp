@@ -301,20 +301,16 @@ class PhotoWindowTest : public QObject {
     QCOMPARE(QString::fromStdString(w.f().Settings.PhotoFolder()), w.platform.executableFolder);
   }
 
-  // Smooth scaling reaches the input view (made while the photo is decoded, on a panel of odd
-  // height) and the trim; switching it off draws the input view by nearest pixel again.
+  // Smooth scaling, the default, reaches the input view (made while the photo is decoded, on a
+  // panel of odd height) and the trim; switching it off draws the input view by nearest pixel.
   void smoothScalingDrawsTheInputViewAndTheTrim() {
     WindowFixture w;
     TForm1Parts& f = w.f();
-    w.form->SetSmoothScaling(true);
     w.OpenPatternPhoto(1203, 905);
     const QSize panel(602, 453);
     QCOMPARE(f.Panel2->size(), panel);
-    QCOMPARE(
-        Difference(f.Image2->Picture(),
-                   ExpectedInputPicture(f.WorkingBitmap, panel,
-                                        Bitmap::Filled(600, 600, kInputGrey), Scaling::kSmooth)),
-        QString());
+    QCOMPARE(Difference(f.Image2->Picture(), ExpectedInputPicture(f.WorkingBitmap, panel)),
+             QString());
 
     Click(f.BitBtn3);  // the single pane: the whole output
     ScratchImageView output(600, 450);
@@ -325,13 +321,46 @@ class PhotoWindowTest : public QObject {
 
     const Bitmap smooth = f.Image2->Picture();
     w.form->SetSmoothScaling(false);
-    QCOMPARE(Difference(f.Image2->Picture(), ExpectedInputPicture(f.WorkingBitmap, panel, smooth)),
+    QCOMPARE(Difference(f.Image2->Picture(), ExpectedInputPicture(f.WorkingBitmap, panel, smooth,
+                                                                  Scaling::kNearestPixel)),
              QString());
+  }
+
+  // On a screen of two device pixels per pixel the input view paints each opened photo from
+  // its full resolution, also one that differs from the one before in few view pixels. Run in a
+  // child process at that ratio.
+  void aSharpScreenShowsEachOpenedPhotoSharply() {
+    if (qgetenv("QT_SCALE_FACTOR") != "2") {
+      QProcess child;
+      QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+      environment.insert("QT_SCALE_FACTOR", "2");
+      child.setProcessEnvironment(environment);
+      child.setProcessChannelMode(QProcess::MergedChannels);
+      child.start(QCoreApplication::applicationFilePath(), {QTest::currentTestFunction()});
+      QVERIFY(child.waitForFinished(-1));
+      QVERIFY2(child.exitCode() == 0, child.readAll().constData());
+      return;
+    }
+    WindowFixture w;
+    TForm1Parts& f = w.f();
+    QCOMPARE(f.Image2->devicePixelRatioF(), 2.0);
+    for (const int height : {900, 901}) {
+      w.OpenPatternPhoto(1200, height);
+      const Bitmap& photo = f.WorkingBitmap;
+      const QImage expected =
+          QImage(photo.Data(), photo.Width(), photo.Height(), photo.Stride(), QImage::Format_BGR888)
+              .scaled(f.Image2->size() * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+              .convertToFormat(QImage::Format_RGB32)
+              .copy(0, 0, 1200, 904);  // the picture's 600 columns
+      const QImage painted = f.Image2->grab().toImage().convertToFormat(QImage::Format_RGB32);
+      QVERIFY2(painted.copy(0, 0, 1200, 904) == expected, qPrintable(QString::number(height)));
+    }
   }
 
   void trimmingFillsOnlyTheCurrentPaneInEveryLayout() {
     WindowFixture w;
     TForm1Parts& f = w.f();
+    w.form->SetSmoothScaling(false);  // ExpectedPane works out the nearest pixels
     w.OpenPatternPhoto(1200, 900);
     f.CheckBox3->setChecked(false);
     const TColor marker = RGB(1, 2, 3);

@@ -35,7 +35,6 @@ struct WindowFixture {
     qputenv("XDG_CONFIG_HOME", folder.path().toLocal8Bit());
     if (withSettingsFile) WriteFile("rumora.dat", settings);
     form = std::make_unique<TForm1>(platform);
-    form->SetSmoothScaling(false);  // the tests that want smooth scaling switch it on
     form->show();
   }
 
@@ -77,7 +76,7 @@ inline void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {
 // held `before`.
 inline Bitmap ExpectedInputPicture(const Bitmap& photo, QSize panel,
                                    const Bitmap& before = Bitmap::Filled(600, 600, kInputGrey),
-                                   Scaling scaling = Scaling::kNearestPixel) {
+                                   Scaling scaling = Scaling::kSmooth) {
   ScratchImageView view(panel.width(), panel.height());
   view.AssignPicture(before);
   StretchToView(photo, view, scaling);
