@@ -37,6 +37,9 @@ class Platform {
 
   // A modal question with the buttons 保存 / 保存しない / キャンセル; closing the box cancels.
   virtual SaveAnswer AskToSave(QWidget* owner, const QString& caption, const QString& text) = 0;
+  // A modal question with the buttons 置き換える / キャンセル, キャンセル the default; true for
+  // 置き換える. Closing the box cancels.
+  virtual bool AskToReplace(QWidget* owner, const QString& caption, const QString& text) = 0;
 
   // The desktop shell's "open" on `file` (relative names resolve in `workingFolder`). Returns
   // false when the desktop could not open it.

@@ -96,6 +96,16 @@ Platform::SaveAnswer QtPlatform::AskToSave(QWidget* owner, const QString& captio
   return SaveAnswer::kCancel;
 }
 
+bool QtPlatform::AskToReplace(QWidget* owner, const QString& caption, const QString& text) {
+  QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::NoButton, owner);
+  QPushButton* replace = box.addButton(QStringLiteral("置き換える"), QMessageBox::AcceptRole);
+  QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+  box.setDefaultButton(cancel);
+  box.setEscapeButton(cancel);
+  box.exec();
+  return box.clickedButton() == replace;
+}
+
 bool QtPlatform::ShellOpen(QWidget*, const QString& file, const QString& workingFolder) {
   const QString path = QDir::isAbsolutePath(file) ? file : QDir(workingFolder).filePath(file);
   const QString cleaned = QDir::cleanPath(path);

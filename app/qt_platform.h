@@ -21,6 +21,7 @@ class QtPlatform final : public QObject, public Platform {
   void ShowError(QWidget* owner, const QString& caption, const QString& text) override;
   void ShowAbout(QWidget* owner, const QString& caption, const QString& text) override;
   SaveAnswer AskToSave(QWidget* owner, const QString& caption, const QString& text) override;
+  bool AskToReplace(QWidget* owner, const QString& caption, const QString& text) override;
   bool ShellOpen(QWidget* owner, const QString& file, const QString& workingFolder) override;
   QString ExecutableFolder() override;
   void ClipCursor(const QRect* screenRect) override;

@@ -180,8 +180,8 @@ class TForm1 final : public QWidget, private TForm1Parts {
   void SetHistoryChangedHandler(std::function<void()> handler) {
     historyChanged_ = std::move(handler);
   }
-  // Whether the output picture has changes that were not saved. Closing the window then asks
-  // whether to save them.
+  // Whether the output picture differs from the one last saved and from a white one. Closing
+  // the window then asks whether to save it.
   bool OutputUnsaved() const { return outputUnsaved_; }
   // Whether the trim and the input view scale smoothly (on) or by nearest pixel; the input view
   // is drawn again at once.
@@ -295,7 +295,8 @@ class TForm1 final : public QWidget, private TForm1Parts {
   // before the step; redoing: the state after it); on failure nothing has changed.
   void ApplyStep(EditHistory::Step& step, bool undoing);
   void NotifyHistoryChanged();
-  void SetOutputUnsaved(bool unsaved);
+  // Marks the output unsaved when it differs from the picture last saved and from a white one.
+  void UpdateOutputUnsaved();
   // The close question for unsaved output; true when the window may close.
   bool MayClose();
   // A warning that `path` could not be opened as a photo or logo, with the reason.
@@ -341,6 +342,7 @@ class TForm1 final : public QWidget, private TForm1Parts {
   EditHistory history_{EditHistory::DefaultBudget()};
   std::function<void()> historyChanged_;
   bool outputUnsaved_ = false;
+  Bitmap savedOutput_;  // the output as last saved; empty before the first save
   // The Exif orientation the photo has been turned upright by (1: none); a photo step keeps it.
   std::int32_t uprightOrientation_ = 1;
   QAction* smoothScalingAction_ = nullptr;

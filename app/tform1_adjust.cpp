@@ -9,6 +9,7 @@
 #include "app/qt_progress.h"
 #include "app/tform1.h"
 #include "imaging/boost_contrast.h"
+#include "imaging/error.h"
 #include "imaging/quarter_turn.h"
 #include "imaging/shift_brightness.h"
 
@@ -42,7 +43,8 @@ void TForm1::RunTonePass(const std::function<void(Bitmap&)>& pass) {
   if (history_.CanKeep(WorkingBitmap.SizeInBytes())) {
     try {
       toned.emplace(WorkingBitmap);
-    } catch (const std::bad_alloc&) {
+    } catch (const Error&) {
+      // No memory for the copy: the pass changes the photo itself.
     }
   }
   {

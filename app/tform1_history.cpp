@@ -1,10 +1,12 @@
 // Undo and redo over the history of photo and output steps, and the unsaved-output mark.
+#include <algorithm>
 #include <utility>
 
 #include "app/busy_cursor.h"
 #include "app/image_view_widget.h"
 #include "app/qt_progress.h"
 #include "app/tform1.h"
+#include "imaging/error.h"
 #include "imaging/quarter_turn.h"
 
 namespace rumora {
@@ -30,8 +32,8 @@ std::optional<Bitmap> TForm1::OutputForHistory() {
   if (!history_.CanKeep(output.SizeInBytes())) return std::nullopt;
   try {
     return output;
-  } catch (const std::bad_alloc&) {
-    return std::nullopt;  // the step still runs, unrecorded
+  } catch (const Error&) {
+    return std::nullopt;  // no memory for the copy: the step still runs, unrecorded
   }
 }
 
@@ -44,7 +46,7 @@ void TForm1::RecordOutputStep(std::optional<Bitmap> before) {
   } else {
     history_.DropRedo();
   }
-  SetOutputUnsaved(true);
+  UpdateOutputUnsaved();
   NotifyHistoryChanged();
 }
 
@@ -61,7 +63,7 @@ void TForm1::ApplyStep(EditHistory::Step& step, bool undoing) {
       break;
     case EditHistory::Kind::kOutput:
       std::swap(Image1->Picture(), step.picture);
-      SetOutputUnsaved(true);
+      UpdateOutputUnsaved();
       break;
   }
   // The view that shows what changed comes to the front.
@@ -93,9 +95,16 @@ void TForm1::NotifyHistoryChanged() {
   if (historyChanged_) historyChanged_();
 }
 
-void TForm1::SetOutputUnsaved(bool unsaved) {
-  outputUnsaved_ = unsaved;
-  setWindowModified(unsaved);
+void TForm1::UpdateOutputUnsaved() {
+  const Bitmap& output = Image1->Picture();
+  const auto bytes = static_cast<std::ptrdiff_t>(output.SizeInBytes());
+  const bool white =
+      std::all_of(output.Data(), output.Data() + bytes, [](std::uint8_t b) { return b == 0xFF; });
+  const bool saved = output.Width() == savedOutput_.Width() &&
+                     output.Height() == savedOutput_.Height() &&
+                     std::equal(output.Data(), output.Data() + bytes, savedOutput_.Data());
+  outputUnsaved_ = !white && !saved;
+  setWindowModified(outputUnsaved_);
 }
 
 }  // namespace rumora

@@ -220,6 +220,13 @@ void TForm1::BitBtn1Click() {
                                                 QStringLiteral("*.jpg"), ProposedSaveName());
   if (!chosen) return;
   const QString fileName = WithJpgExtension(*chosen);
+  // The dialog asked before the chosen file would be replaced; the name saved may be another.
+  if (fileName != *chosen && QFileInfo::exists(fileName) &&
+      !platform_.AskToReplace(this, QStringLiteral("ルモラ"),
+                              QStringLiteral("%1 は既に存在します。\n置き換えますか？")
+                                  .arg(QDir::toNativeSeparators(fileName)))) {
+    return;
+  }
   std::optional<QString> failure;
   {
     BusyCursor busy;
@@ -239,8 +246,16 @@ void TForm1::BitBtn1Click() {
                               .arg(QDir::toNativeSeparators(fileName), *failure));
     return;
   }
-  SetOutputUnsaved(false);
   lastSavedPath_ = fileName;
+  try {
+    savedOutput_ = Image1->Picture();
+    UpdateOutputUnsaved();
+  } catch (const Error&) {
+    // Without the saved picture to compare with, the next change counts as unsaved.
+    savedOutput_ = Bitmap();
+    outputUnsaved_ = false;
+    setWindowModified(false);
+  }
   if (const auto folder = RecordedFolder(fileName)) {
     Settings.SetSaveFolder(*folder);
     try {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -110,6 +111,7 @@ inline std::string PixelDifference(const Bitmap& actual, const Bitmap& expected,
   for (int y = 0; y < actual.Height(); ++y) {
     const std::uint8_t* a = actual.Row(y);
     const std::uint8_t* e = expected.Row(y);
+    if (std::memcmp(a, e, actual.Stride()) == 0) continue;
     for (std::size_t i = 0; i < actual.Stride(); ++i) {
       if (std::abs(a[i] - e[i]) <= tolerance || off++ > 0) continue;
       first = "pixel (" + std::to_string(i / 3) + ", " + std::to_string(y) + ") " +

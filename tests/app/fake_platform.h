@@ -35,6 +35,9 @@ class FakePlatform final : public Platform {
   // Answers to the save question in order; an unscripted question is cancelled.
   QList<SaveAnswer> saveQuestionAnswers;
   QStringList saveQuestions;
+  // Answers to the replace question in order; an unscripted question is cancelled.
+  QList<bool> replaceAnswers;
+  QStringList replaceQuestions;
   std::vector<std::optional<QRect>> clipCalls;
 
   std::optional<QString> GetOpenFileName(QWidget*, const QString& description,
@@ -61,6 +64,10 @@ class FakePlatform final : public Platform {
   SaveAnswer AskToSave(QWidget*, const QString&, const QString& text) override {
     saveQuestions << text;
     return saveQuestionAnswers.isEmpty() ? SaveAnswer::kCancel : saveQuestionAnswers.takeFirst();
+  }
+  bool AskToReplace(QWidget*, const QString&, const QString& text) override {
+    replaceQuestions << text;
+    return !replaceAnswers.isEmpty() && replaceAnswers.takeFirst();
   }
   bool ShellOpen(QWidget*, const QString& file, const QString& workingFolder) override {
     shellOpened << file + "|" + workingFolder;

@@ -176,57 +176,72 @@ class HistoryWindowTest : public QObject {
     };
     setUp();
     const Shown before(*w->form);
-    run();
-    const Shown done(*w->form);
-    QVERIFY(!done.DifferenceFrom(before, false).isEmpty());
-    setUp();
+    std::vector<std::pair<int, Shown>> doneDespiteFailure;  // unrecorded, for want of memory
     for (int k = 0;; ++k) {
       failAfter = k;
       run();
       const bool failed = failAfter.exchange(-1) < 0;
       const Shown now(*w->form);
-      const QString where = QString("allocation %1: ").arg(k);
       if (!w->platform.messages.empty()) {
         QVERIFY2(now.DifferenceFrom(before, true).isEmpty(),
-                 qPrintable(where + now.DifferenceFrom(before, true)));
+                 qPrintable(QString("allocation %1: ").arg(k) + now.DifferenceFrom(before, true)));
         w->platform.messages.clear();
         continue;
       }
-      QVERIFY2(now.DifferenceFrom(done, !failed).isEmpty(),
-               qPrintable(where + now.DifferenceFrom(done, !failed)));
-      if (!failed) break;
+      if (!failed) {
+        QVERIFY(!now.DifferenceFrom(before, false).isEmpty());
+        for (const auto& [at, shown] : doneDespiteFailure) {
+          QVERIFY2(
+              shown.DifferenceFrom(now, false).isEmpty(),
+              qPrintable(QString("allocation %1: ").arg(at) + shown.DifferenceFrom(now, false)));
+        }
+        break;
+      }
+      doneDespiteFailure.emplace_back(k, now);
       setUp();
     }
   }
 
+  // Closing asks only when the output differs from the picture last saved and from a white one.
   void closingAsksAboutUnsavedOutput_data() {
-    QTest::addColumn<bool>("trimmed");
+    QTest::addColumn<QString>("steps");  // t: trim, n: new output picture, u: undo, s: save
     QTest::addColumn<Platform::SaveAnswer>("answer");
     QTest::addColumn<QString>("saveAs");  // the save dialog's answer; empty: cancelled
     QTest::addColumn<bool>("closes");
     using A = Platform::SaveAnswer;
-    QTest::newRow("nothing changed") << false << A::kCancel << "" << true;
-    QTest::newRow("cancel") << true << A::kCancel << "" << false;
-    QTest::newRow("don't save") << true << A::kDontSave << "" << true;
-    QTest::newRow("save, dialog cancelled") << true << A::kSave << "" << false;
-    QTest::newRow("save") << true << A::kSave << "out.jpg" << true;
+    QTest::newRow("nothing changed") << "" << A::kCancel << "" << true;
+    QTest::newRow("cancel") << "t" << A::kCancel << "" << false;
+    QTest::newRow("don't save") << "t" << A::kDontSave << "" << true;
+    QTest::newRow("save, dialog cancelled") << "t" << A::kSave << "" << false;
+    QTest::newRow("save") << "t" << A::kSave << "out.jpg" << true;
+    QTest::newRow("a new white picture") << "tn" << A::kCancel << "" << true;
+    QTest::newRow("saved, then undone back to it") << "tsnu" << A::kCancel << "" << true;
+    QTest::newRow("saved, then undone past it") << "tsuu" << A::kCancel << "" << true;
+    QTest::newRow("undone to the white picture") << "tu" << A::kCancel << "" << true;
+    QTest::newRow("changed after saving") << "nst" << A::kCancel << "" << false;
   }
   void closingAsksAboutUnsavedOutput() {
-    QFETCH(bool, trimmed);
+    QFETCH(QString, steps);
     QFETCH(Platform::SaveAnswer, answer);
     QFETCH(QString, saveAs);
     QFETCH(bool, closes);
     WindowFixture w;
     w.OpenPatternPhoto(160, 120);
-    if (trimmed) Click(w.f().BitBtn3);
-    QCOMPARE(w.form->isWindowModified(), trimmed);
+    for (const QChar step : steps) {
+      if (step == 't') Click(w.f().BitBtn3);
+      if (step == 'n') w.form->Run([&] { w.form->NewOutputPicture(); });
+      if (step == 'u') w.form->Run([&] { w.form->Undo(); });
+      if (step == 's') w.platform.saveAnswers << w.PathOf("saved.jpg"), Click(w.f().BitBtn1);
+    }
+    const bool unsaved = !closes || answer != Platform::SaveAnswer::kCancel;
+    QCOMPARE(w.form->isWindowModified(), unsaved);
     w.platform.saveQuestionAnswers << answer;
     if (!saveAs.isEmpty()) w.platform.saveAnswers << w.PathOf(saveAs);
     QCOMPARE(w.form->close(), closes);
     QCOMPARE(w.platform.saveQuestions,
-             trimmed ? QStringList{"出力写真は保存されていません。保存しますか？"} : QStringList());
+             unsaved ? QStringList{"出力写真は保存されていません。保存しますか？"} : QStringList());
     QCOMPARE(QFileInfo::exists(w.PathOf("out.jpg")), !saveAs.isEmpty());
-    QCOMPARE(w.form->OutputUnsaved(), trimmed && saveAs.isEmpty());
+    QCOMPARE(w.form->OutputUnsaved(), unsaved && saveAs.isEmpty());
   }
 };
 

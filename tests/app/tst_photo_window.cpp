@@ -499,15 +499,38 @@ class PhotoWindowTest : public QObject {
     QCOMPARE(decoded.Pixel(300, 200), clWhite);
   }
 
-  // The save dialog has asked before a file is replaced.
-  void savingReplacesTheChosenFile() {
+  // The save dialog asks about the name chosen; a file under the name saved instead (made to
+  // end in ".jpg") is asked about again, and キャンセル saves nothing.
+  void savingAsksBeforeReplacingAFileTheDialogDidNotShow_data() {
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("replace");
+    QTest::newRow("typed without .jpg, replaced") << "a" << true << true;
+    QTest::newRow("typed without .jpg, cancelled") << "a" << true << false;
+    QTest::newRow("another extension, cancelled") << "a.png" << true << false;
+    QTest::newRow("upper-case extension, replaced") << "a.JPG" << true << true;
+    QTest::newRow("the name the dialog asked about") << "a.jpg" << false << false;
+    QTest::newRow("no file there") << "new" << false << false;
+  }
+  void savingAsksBeforeReplacingAFileTheDialogDidNotShow() {
+    QFETCH(QString, chosen);
+    QFETCH(bool, asked);
+    QFETCH(bool, replace);
     WindowFixture w;
     WriteBytes(w.PathOf("a.jpg"), "old contents");
-    w.platform.saveAnswers << w.PathOf("a.png");
+    WriteBytes(w.PathOf("a.JPG"), "the chosen file");
+    w.platform.saveAnswers << w.PathOf(chosen);
+    w.platform.replaceAnswers << replace;
     Click(w.f().BitBtn1);
     QVERIFY(w.platform.messages.empty());
-    QCOMPARE(DecodeFile(w.PathOf("a.jpg")).Width(), 600);
-    QVERIFY(!QFileInfo::exists(w.PathOf("a.png")));
+    QCOMPARE(w.platform.replaceQuestions,
+             asked ? QStringList{w.PathOf("a.jpg") + " は既に存在します。\n置き換えますか？"}
+                   : QStringList());
+    const bool saved = !asked || replace;
+    const QString savedName = chosen == "new" ? "new.jpg" : "a.jpg";
+    QCOMPARE(ReadBytes(w.PathOf(savedName)).startsWith("\xFF\xD8"), saved);
+    QCOMPARE(ReadBytes(w.PathOf("a.JPG")), QByteArray("the chosen file"));
+    QCOMPARE(w.f().Settings.SaveFolder().empty(), !saved);
   }
 
   void aSaveThatFailsSaysWhyAndChangesNothing_data() {
