@@ -20,6 +20,7 @@
 #include "app/qt_progress.h"
 #include "app/record_location.h"
 #include "imaging/error.h"
+#include "imaging/system_reason.h"
 #include "layout/sel_shape.h"
 
 namespace rumora {
@@ -90,7 +91,7 @@ void TForm1::WarnOpenFailure(const QString& what, const QString& path,
 
 void TForm1::FormCreate() {
   try {
-    ReadSettingsRecord();
+    PlaceSettingsRecord();
   } catch (const OperationAbandoned&) {
     // The warning has been shown; go on with the record as it is (all zero), so that every
     // piece of state below is still set up.
@@ -159,15 +160,33 @@ void TForm1::Image10Click() {
   }
 }
 
-QString TForm1::SettingsRecordPath() const {
-  const std::string folder = QFile::encodeName(platform_.ExecutableFolder()).toStdString();
-  return QFile::decodeName(SettingsRecordLocation(folder, kProgramFolderShared).c_str());
+void TForm1::PlaceSettingsRecord() {
+  recordPlace_ = SettingsRecordLocation(
+      QFile::encodeName(platform_.ExecutableFolder()).toStdString(), kProgramFolderShared);
+  if (recordPlace_.kept) {
+    ReadSettingsRecord();
+    return;
+  }
+  try {
+    ReadSettingsRecordFile(recordPlace_.file, Settings);
+  } catch (const Error&) {
+    // No starting record either: the run starts from an all-zero one.
+  }
+  const QString reason = recordPlace_.reason != 0
+                             ? QString::fromStdString(SystemReason(recordPlace_.reason)) + "\n"
+                             : QString();
+  platform_.ShowWarning(
+      this, QStringLiteral("警告"),
+      QStringLiteral("設定ファイルを作れませんでした。\n%1\n%2\n"
+                     "このまま使えますが、ロゴの位置と写真のフォルダは次回に残りません。")
+          .arg(QFile::decodeName(recordPlace_.wanted.c_str()), reason));
 }
 
 void TForm1::ReadSettingsRecord() {
-  const QString path = SettingsRecordPath();
+  if (!recordPlace_.kept) return;
+  const QString path = QFile::decodeName(recordPlace_.file.c_str());
   try {
-    ReadSettingsRecordFile(QFile::encodeName(path).toStdString(), Settings);
+    ReadSettingsRecordFile(recordPlace_.file, Settings);
   } catch (const Error&) {
     platform_.ShowWarning(this, QStringLiteral("警告"),
                           QStringLiteral("設定ファイルを読み込めませんでした。\n%1\n\n"
@@ -178,7 +197,7 @@ void TForm1::ReadSettingsRecord() {
 }
 
 void TForm1::WriteSettingsRecord() {
-  WriteSettingsRecordFile(QFile::encodeName(SettingsRecordPath()).toStdString(), Settings);
+  if (recordPlace_.kept) WriteSettingsRecordFile(recordPlace_.file, Settings);
 }
 
 void TForm1::ConnectHandlers() {

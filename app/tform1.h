@@ -6,6 +6,7 @@
 
 #include "app/edit_history.h"
 #include "app/qt_text_renderer.h"
+#include "app/record_location.h"
 #include "app/user_options.h"
 #include "imaging/bitmap.h"
 #include "imaging/scratch_image_view.h"
@@ -236,12 +237,16 @@ class TForm1 final : public QWidget, private TForm1Parts {
   // the next free numbered name beside it.
   QString ProposedSaveName() const;
 
+  // Decides where the settings record is kept for this run and loads it; a record kept in
+  // memory only is said once.
+  void PlaceSettingsRecord();
   // Loads the settings record from its file. On failure shows the warning and throws
-  // OperationAbandoned, so the calling handler stops without a further message.
+  // OperationAbandoned, so the calling handler stops without a further message. A record kept
+  // in memory only is not read again.
   void ReadSettingsRecord();
-  // Stores the whole record into its file; throws Error on failure.
+  // Stores the whole record into its file; throws Error on failure. A record kept in memory
+  // only is not written.
   void WriteSettingsRecord();
-  QString SettingsRecordPath() const;
 
   void CreateControls();
   void CreateTopStrip();
@@ -346,6 +351,7 @@ class TForm1 final : public QWidget, private TForm1Parts {
   // The Exif orientation the photo has been turned upright by (1: none); a photo step keeps it.
   std::int32_t uprightOrientation_ = 1;
   QAction* smoothScalingAction_ = nullptr;
+  SettingsRecordPlace recordPlace_;
   QLabel* statusLine_ = nullptr;
   // The photo last opened, or last tried by "次の写真" / "前の写真", which then go on from it.
   QString photoPath_;

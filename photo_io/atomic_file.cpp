@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <random>
 
 #include "imaging/error.h"
@@ -102,6 +103,35 @@ void WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
   // Make the rename itself durable; a failure here no longer endangers either file.
   FileDescriptor folder(::open(ParentFolder(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (folder.valid()) ::fsync(folder.get());
+}
+
+bool CreateFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+  std::string temp_path;
+  FileDescriptor fd = CreateTemporary(ParentFolder(path), path, temp_path);
+  const auto fail = [&](int err) {
+    ::unlink(temp_path.c_str());
+    FailOnFile("ファイルを作成できません", path, err);
+  };
+  if (!WriteAll(fd.get(), bytes)) fail(errno);
+  if (::fsync(fd.get()) != 0) fail(errno);
+  if (!fd.Close()) fail(errno);
+  // The rename fails where the name is taken; a file system without that kind of rename takes
+  // a hard link, which fails there too.
+  if (::renameat2(AT_FDCWD, temp_path.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) != 0) {
+    int err = errno;
+    if (err == EINVAL || err == ENOSYS || err == EOPNOTSUPP) {
+      err = ::link(temp_path.c_str(), path.c_str()) == 0 ? 0 : errno;
+      ::unlink(temp_path.c_str());
+    }
+    if (err == EEXIST) {
+      ::unlink(temp_path.c_str());
+      return false;
+    }
+    if (err != 0) fail(err);
+  }
+  FileDescriptor folder(::open(ParentFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.valid()) ::fsync(folder.get());
+  return true;
 }
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t max_bytes) {

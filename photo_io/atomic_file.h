@@ -20,6 +20,13 @@ namespace rumora {
 // removed and an existing file at `path` is left as it was.
 void WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 
+// Creates the file at `path` with exactly `bytes` unless something already has that name, which
+// is then left as it is: the bytes go to a new file in the same folder, are flushed to disk and
+// take the name only where nothing holds it at that moment (another copy of the program starting
+// at once may make the same file). Returns false when something was there. Throws Error as
+// WriteFileAtomically does when the file cannot be made; the temporary file is then removed.
+bool CreateFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+
 // The whole content of the file at `path`. Throws Error when the file cannot be opened or read
 // or is not a plain file (a FIFO or a device is refused at once, without waiting), with the
 // system's reason as its SystemCode(), and when it holds more than `max_bytes` bytes.

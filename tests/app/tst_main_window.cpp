@@ -7,7 +7,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -158,6 +160,34 @@ class MainWindowTest : public QObject {
     QCOMPARE(f.Settings.PhotoFolder(), std::string());
     QCOMPARE(f.gbImage->Picture().Pixel(0, 0), clBlack);
     QVERIFY(!QFileInfo::exists(w.PathOf("rumora.dat")));  // nothing written at start-up
+  }
+
+  // With the program folder read-only and the user's data folder behind a loop of links, the
+  // window starts, says once that places and folders will not be kept, and opens and saves
+  // without another word. The record's place is decided at start-up: a program folder that
+  // could be written later does not move it.
+  void runsWithTheRecordInMemoryWhenItCannotBePlaced() {
+    WindowFixture w;
+    QTemporaryDir data;
+    QVERIFY(QFile::link("loop", data.filePath("loop")));
+    qputenv("XDG_DATA_HOME", data.filePath("loop/data").toUtf8());
+    const auto restore = qScopeGuard([] { qunsetenv("XDG_DATA_HOME"); });
+    w.platform.executableFolder = "/proc/";  // not even root can make a file there
+    w.form = std::make_unique<TForm1>(w.platform);
+    w.form->show();
+    QCOMPARE(w.platform.messages.size(), size_t{1});
+    QVERIFY2(w.platform.messages[0].text.contains("次回に残りません"),
+             qPrintable(w.platform.messages[0].text));
+
+    w.platform.executableFolder = w.folder.path() + "/";
+    w.OpenPatternPhoto(64, 48);
+    w.platform.saveAnswers << w.PathOf("out.jpg");
+    Click(w.f().BitBtn1);
+    QCOMPARE(w.platform.messages.size(), size_t{1});
+    QCOMPARE(QString::fromStdString(w.f().Settings.PhotoFolder()), w.folder.path() + "/");
+    QCOMPARE(w.ReadFile("rumora.dat"), QByteArray(736, '\0'));
+    QCOMPARE(QDir(data.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+             QStringList{"loop"});
   }
 
   void loadsTheSettingsRecordAtStartUp() {

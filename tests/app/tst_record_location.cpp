@@ -1,5 +1,8 @@
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -36,29 +39,38 @@ class RecordLocationTest : public QObject {
     QTest::addColumn<QString>("dataHome");
     QTest::addColumn<QString>("expected");  // relative to the temporary root; "" for beside
     QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("kept");  // false: in memory only, starting from `content`
 
     const QByteArray none;
     const QByteArray record = Counting(736);
     QTest::newRow("writable folder") << "" << false << record << none << "data"
-                                     << "" << record;
+                                     << "" << record << true;
     QTest::newRow("shared folder: a copy") << "" << true << record << none << "data"
-                                           << "data/rumora/rumora.dat" << record;
+                                           << "data/rumora/rumora.dat" << record << true;
     QTest::newRow("longer starting record: its first 736 bytes")
         << "" << true << Counting(900) << none << "data"
-        << "data/rumora/rumora.dat" << record;
+        << "data/rumora/rumora.dat" << record << true;
     QTest::newRow("short starting record: the rest zero")
         << "" << true << Counting(10) << none << "data"
-        << "data/rumora/rumora.dat" << Counting(10) + QByteArray(726, '\0');
+        << "data/rumora/rumora.dat" << Counting(10) + QByteArray(726, '\0') << true;
     // Not even root can make a file there.
     QTest::newRow("unwritable folder, no starting record: all zero")
         << "/proc/" << false << none << none << "data"
-        << "data/rumora/rumora.dat" << QByteArray(736, '\0');
+        << "data/rumora/rumora.dat" << QByteArray(736, '\0') << true;
     QTest::newRow("the user's record is kept")
         << "" << true << record << QByteArray(736, 'u') << "data"
-        << "data/rumora/rumora.dat" << QByteArray(736, 'u');
+        << "data/rumora/rumora.dat" << QByteArray(736, 'u') << true;
     QTest::newRow("relative data home: the home's default")
         << "" << true << record << none << "relative"
-        << "home/.local/share/rumora/rumora.dat" << record;
+        << "home/.local/share/rumora/rumora.dat" << record << true;
+    // The user's record cannot be placed: the run starts from the record beside the executable.
+    QTest::newRow("data home behind a loop of links") << "" << true << record << none << "loop/data"
+                                                      << "" << record << false;
+    QTest::newRow("data home under a plain file") << "" << true << record << none << "plain/data"
+                                                  << "" << record << false;
+    QTest::newRow("data home under a folder that cannot be searched")
+        << "" << true << record << none << "locked/data"
+        << "" << record << false;
   }
   void recordLocation() {
     QFETCH(QString, program);
@@ -68,8 +80,18 @@ class RecordLocationTest : public QObject {
     QFETCH(QString, dataHome);
     QFETCH(QString, expected);
     QFETCH(QByteArray, content);
+    QFETCH(bool, kept);
 
     QTemporaryDir root;
+    QVERIFY(QFile::link("loop", root.filePath("loop")));
+    Write(root.filePath("plain"), "a file");
+    QDir().mkpath(root.filePath("locked"));
+    QFile::setPermissions(root.filePath("locked"), {});
+    const auto unlock = qScopeGuard([&] {
+      QFile::setPermissions(root.filePath("locked"),
+                            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    });
+    if (dataHome.startsWith("locked") && ::geteuid() == 0) QSKIP("root searches every folder");
     const QString folder = program.isEmpty() ? root.filePath("program/") : program;
     QDir().mkpath(root.filePath("program"));
     if (!starting.isEmpty()) Write(folder + "rumora.dat", starting);
@@ -80,8 +102,15 @@ class RecordLocationTest : public QObject {
     qputenv("HOME", root.filePath("home").toUtf8());
     qputenv("XDG_DATA_HOME", dataHome == "relative" ? "data" : root.filePath(dataHome).toUtf8());
 
-    const QString path = QString::fromStdString(
-        SettingsRecordLocation(QFile::encodeName(folder).toStdString(), shared));
+    const SettingsRecordPlace place =
+        SettingsRecordLocation(QFile::encodeName(folder).toStdString(), shared);
+    const QString path = QString::fromStdString(place.file);
+    QCOMPARE(place.kept, kept);
+    if (!kept) {
+      QCOMPARE(QString::fromStdString(place.wanted),
+               root.filePath(dataHome + "/rumora/rumora.dat"));
+      QVERIFY(place.reason != 0);
+    }
 
     const QString wanted = expected.isEmpty() ? folder + "rumora.dat" : root.filePath(expected);
     QCOMPARE(path, wanted);

@@ -276,6 +276,21 @@ TEST(AtomicFile, NewFileHasTheUsualModeWhateverTheLengthOfItsName) {
   }
 }
 
+// Creating leaves whatever has the name already (a file, a link, a folder): a second start of
+// the program that makes the same record at the same moment keeps the first one's.
+TEST(AtomicFile, CreatingLeavesWhatIsThere) {
+  TempFolder folder;
+  const std::vector<std::uint8_t> first = Pattern(736);
+  EXPECT_TRUE(CreateFileAtomically(folder.Path("r.dat"), first));
+  EXPECT_FALSE(CreateFileAtomically(folder.Path("r.dat"), Pattern(10)));
+  std::filesystem::create_symlink("nowhere", folder.Path("link"));
+  EXPECT_FALSE(CreateFileAtomically(folder.Path("link"), Pattern(10)));
+  EXPECT_EQ(FileBytes(folder.Path("r.dat")), first);
+  EXPECT_FALSE(std::filesystem::exists(folder.Path("nowhere")));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Root()), {}), 2);
+  EXPECT_THROW(CreateFileAtomically(folder.Path("none/r.dat"), first), Error);
+}
+
 TEST(AtomicFile, ReadWholeFileDoesNotTrustTheReportedSize) {
   // Files under /proc report size 0 yet have content.
   const std::vector<std::uint8_t> status = ReadWholeFile("/proc/self/status");
