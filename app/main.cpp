@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/batch_main.h"
 #include "app/command_line.h"
 #include "app/qt_platform.h"
 #include "app/rumora_application.h"
@@ -33,6 +34,8 @@ int main(int argc, char** argv) {
     std::fputs(early->text.toLocal8Bit().constData(), stdout);
     return 0;
   }
+  // The batch runs without a display and without the window.
+  if (rumora::IsBatchCommandLine(argc, argv)) return rumora::RunBatchCommandLine(argc, argv);
   if (!HasDisplay()) {
     std::fputs(
         "rumora: no display found; start it in a desktop session, or from the source "

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include "imaging/boost_contrast.h"
+#include "imaging/shift_brightness.h"
+#include "imaging/stretch_index.h"
+#include "logo/blend_logo.h"
+#include "logo/bmp_reader.h"
+#include "photo_io/jpeg_reader.h"
+#include "tests/batch/batch_fixture.h"
+
+namespace rumora {
+namespace {
+
+using testing::BatchFixture;
+using testing::FileBytes;
+
+struct Shape {
+  const char* name;
+  int width, height;
+  ListingPlacement whole, fill;  // written out from the rules, not computed
+};
+
+const Shape kShapes[] = {
+    {"landscape.jpg", 120, 80, {0, 0, 120, 80, 0, 25, 600, 400}, {7, 0, 106, 80, 0, 0, 600, 450}},
+    {"portrait.jpg", 60, 80, {0, 0, 60, 80, 131, 0, 338, 450}, {0, 17, 60, 45, 0, 0, 600, 450}},
+    {"square.jpg", 70, 70, {0, 0, 70, 70, 75, 0, 450, 450}, {0, 9, 70, 52, 0, 0, 600, 450}}};
+
+// The picture by the rule: the block scaled by the trim's filter, or stretched by nearest pixel,
+// at its place on white, the logo stamped as the window stamps a preset.
+Bitmap Expected(const Bitmap& photo, const ListingPlacement& at, Scaling scaling) {
+  Bitmap scaled(at.width, at.height);
+  if (scaling == Scaling::kSmooth) {
+    PlanSmoothScale(photo, at.blockLeft, at.blockTop, at.blockWidth, at.blockHeight, at.width,
+                    at.height, at.width, at.height)
+        .MakeRows(photo, scaled, 0, at.height);
+  } else {
+    for (int y = 0; y < at.height; ++y) {
+      for (int x = 0; x < at.width; ++x) {
+        scaled.SetPixel(
+            x, y,
+            photo.Pixel(
+                static_cast<int>(at.blockLeft + StretchSourceIndex(x, at.blockWidth, at.width)),
+                static_cast<int>(at.blockTop + StretchSourceIndex(y, at.blockHeight, at.height))));
+      }
+    }
+  }
+  Bitmap picture = Bitmap::Filled(600, 450, clWhite);
+  for (int y = 0; y < at.height; ++y) {
+    for (int x = 0; x < at.width; ++x)
+      picture.SetPixel(at.left + x, at.top + y, scaled.Pixel(x, y));
+  }
+  BlendLogo(picture, ReadBmpFile(testing::PresetLogoPath()), testing::kTestSlot.Left,
+            testing::kTestSlot.Top, 0.6);
+  return picture;
+}
+
+TEST(Batch, PicturesAreTheFilterOfTheRuleWithTheLogo) {
+  BatchFixture f;
+  BatchJob job;
+  for (const Shape& shape : kShapes)
+    job.photos.push_back(f.Photo(shape.name, shape.width, shape.height));
+  job.logo = ReadBatchLogo(testing::PresetLogoPath(), testing::kTestSlot);
+  for (const bool fill : {false, true}) {
+    job.recipe.fit = fill ? ListingFit::kFill : ListingFit::kWhole;
+    job.recipe.contrast = job.recipe.darken = fill;
+    job.options.scaling = fill ? Scaling::kNearestPixel : Scaling::kSmooth;
+    const auto results = f.Run(job, f.folder.Path(fill ? "fill" : "whole"));
+    ASSERT_EQ(results.size(), std::size(kShapes));
+    for (std::size_t i = 0; i < results.size(); ++i) {
+      Bitmap photo = DecodeJpeg(FileBytes(job.photos[i]));
+      if (fill) {
+        NoProgress none;
+        BoostContrast(photo, 0.3, none, [] {});
+        ShiftBrightness(photo, BrightnessDirection::kDarken, none, [] {});
+      }
+      const Shape& shape = kShapes[i];
+      EXPECT_EQ(FileBytes(results[i].written),
+                EncodeJpeg(Expected(photo, fill ? shape.fill : shape.whole, job.options.scaling)))
+          << shape.name << (fill ? " fill" : " whole");
+    }
+  }
+}
+
+TEST(Batch, GoesOnPastAFailureAndNeverReplacesAFile) {
+  BatchFixture f;
+  BatchJob job;
+  job.photos = {f.Photo("a.jpg", 40, 30), f.folder.Path("broken.jpg"), f.Photo("b.jpg", 30, 40),
+                f.Photo("b.jpeg", 50, 50)};
+  testing::WriteBytes(job.photos[1], {0xFF, 0xD8, 0xFF, 0xE0, 0x00});
+  const std::string out = f.folder.Path("out");
+  std::filesystem::create_directories(out);
+  testing::WriteBytes(out + "/b_listing.jpg", {'k', 'e', 'e', 'p'});
+  const auto results = f.Run(job, out);
+  ASSERT_EQ(results.size(), 4u);
+  EXPECT_EQ(f.told, (std::vector<std::size_t>{0, 1, 2, 3}));
+  EXPECT_EQ(results[0].written, out + "/a_listing.jpg");
+  EXPECT_FALSE(results[1].Made());
+  EXPECT_NE(results[1].failure.find("JPEG"), std::string::npos) << results[1].failure;
+  EXPECT_EQ(results[1].failureInEnglish,
+            "the photo is damaged, too large or of a kind that does not open");
+  EXPECT_EQ(results[2].written, out + "/b_listing-2.jpg");
+  EXPECT_EQ(results[3].written, out + "/b_listing-3.jpg");
+  EXPECT_EQ(FileBytes(out + "/b_listing.jpg"), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
+
+  // One thread gives the same files, byte for byte.
+  const auto alone = f.Run(job, f.folder.Path("alone"), 1);
+  for (const std::size_t i : {0u, 2u, 3u}) {
+    EXPECT_EQ(FileBytes(alone[i].written), FileBytes(results[i].written)) << i;
+  }
+}
+
+TEST(Batch, StopsAfterThePhotoUnderWay) {
+  BatchFixture f;
+  BatchJob job;
+  job.photos = {f.Photo("1.jpg", 20, 20), f.Photo("2.jpg", 20, 20), f.Photo("3.jpg", 20, 20)};
+  f.cancelAfter = 1;
+  EXPECT_EQ(f.Run(job, f.folder.Path("out"), 1).size(), 1u);
+  EXPECT_FALSE(std::filesystem::exists(f.folder.Path("out/2_listing.jpg")));
+}
+
+}  // namespace
+}  // namespace rumora
