@@ -45,7 +45,9 @@ bool SetOption(const std::string& name, const std::string& value, BatchRecipe& r
     if (value != "whole" && value != "fill") return false;
     recipe.fit = value == "fill" ? ListingFit::kFill : ListingFit::kWhole;
   } else if (name == "--size") {
-    return value == "600x450";
+    const auto size = OutputSizeNamed(value);
+    if (!size) return false;
+    recipe.size = *size;
   } else if (name == "--tone") {
     for (const std::string& step : Split(value, ',')) {
       if (step == "contrast") {
@@ -151,7 +153,7 @@ std::string BatchUsage() {
          "写真の一枚一枚、またはフォルダの写真すべてから出品画像を作り、出力フォルダに\n"
          "保存します (画面は使いません)。\n\n"
          "  --fit whole|fill   whole: 写真全体を白地に収める (既定)、fill: 中央を切り抜く\n"
-         "  --size 600x450     出品画像の大きさ\n"
+         "  --size 600x450|1200x900  出品画像の大きさ (既定 600x450)\n"
          "  --tone STEPS       contrast,brighten,darken のいくつか (強調・明るく・暗くの順)\n"
          "  --logo 1|2|3       LOGO1～3 を記録した位置と濃さで貼る\n"
          "  --name PATTERN     ファイル名 ({name} は写真の名前。既定 {name}_listing.jpg)\n"
@@ -184,8 +186,8 @@ int RunBatchCommand(const std::vector<std::string>& arguments, const BatchEnviro
             name + " has no recorded place and weight yet: record it in the window first");
         return 2;
       }
-      job.logo =
-          ReadBatchLogo(environment.programFolder + PresetLogoFile(n), record.GetLogoSlot(n));
+      job.logo = ReadBatchLogo(FindPresetLogo(environment.programFolder, n), record.GetLogoSlot(n),
+                               job.recipe.size);
     } catch (const Error& e) {
       say(name + " を使えません: " + e.what(), name + " cannot be used");
       return 2;

@@ -25,7 +25,8 @@ bool JapaneseLocale();
 // The lines --help gives for the batch, in Japanese.
 std::string BatchUsage();
 
-// `rumora --batch OUTDIR [--fit whole|fill] [--size 600x450] [--tone contrast,brighten,darken]
+// `rumora --batch OUTDIR [--fit whole|fill] [--size 600x450|1200x900]
+// [--tone contrast,brighten,darken]
 // [--logo 1|2|3] [--name PATTERN] [--] PHOTO|FOLDER...`: `arguments` are those after "--batch"
 // (options may also be written --fit=fill). Makes the listing picture of every photo given and
 // of every photo in the folders given (as RunBatch does; the folders' photos in natural order),

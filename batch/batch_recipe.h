@@ -5,6 +5,7 @@
 #include "batch/listing_geometry.h"
 #include "imaging/smooth_scale.h"
 #include "imaging/tone_pass.h"
+#include "layout/output_size.h"
 
 namespace rumora {
 
@@ -13,8 +14,7 @@ namespace rumora {
 struct BatchRecipe {
   static constexpr char kDefaultNamePattern[] = "{name}_listing.jpg";
 
-  int pictureWidth = 600;
-  int pictureHeight = 450;
+  OutputSize size = OutputSize::k600x450;
   ListingFit fit = ListingFit::kWhole;
   // The tone steps, applied in this order when chosen: 強調, 明るく, 暗く.
   bool contrast = false;

@@ -112,9 +112,10 @@ class Batch {
       reader.Open(result.photo);
       // The photo, a working copy (a turn's buffer) and the picture.
       const std::int64_t photoBytes = std::int64_t{reader.Width()} * reader.Height() * 3;
-      const MemoryHold hold(gate_, 2 * photoBytes + std::int64_t{job_.recipe.pictureWidth} *
-                                                        job_.recipe.pictureHeight * 3);
       const BatchRecipe& recipe = job_.recipe;
+      const OutputSize size = recipe.size;
+      const MemoryHold hold(
+          gate_, 2 * photoBytes + std::int64_t{OutputWidth(size)} * OutputHeight(size) * 3);
       PhotoReadNotes notes;
       Bitmap photo = reader.Decode(nullptr, &notes);
       stage = Stage::kMake;
@@ -122,10 +123,10 @@ class Batch {
         NoProgress progress;
         ApplyToneTable(photo, tones_, progress, [] {});
       }
-      Bitmap picture = MakeListingPicture(photo, recipe.pictureWidth, recipe.pictureHeight,
-                                          recipe.fit, job_.options.scaling);
+      Bitmap picture = MakeListingPicture(photo, OutputWidth(size), OutputHeight(size), recipe.fit,
+                                          job_.options.scaling);
       photo = Bitmap();
-      if (job_.logo) StampBatchLogo(picture, *job_.logo);
+      if (job_.logo) StampBatchLogo(picture, *job_.logo, size);
       return MadePicture{EncodeJpeg(picture, 90), notes.lostData};
     } catch (...) {
       DescribeFailure(stage, result.photo, result);

@@ -66,7 +66,7 @@ void BM_BatchAgainstDecoding(benchmark::State& state) {
   }
   job.recipe.outputFolder = (folder.path / "out").string();
   job.logo = ReadBatchLogo(std::string(RUMORA_SOURCE_DIR) + "/logo_design/logo1.bmp",
-                           LogoSlot{420, 380, 60});
+                           LogoSlot{420, 380, 60}, OutputSize::k600x450);
   const std::atomic<bool> cancel{false};
   NoObserver observer;
 

@@ -59,7 +59,7 @@ TEST(Batch, PicturesAreTheFilterOfTheRuleWithTheLogo) {
   BatchJob job;
   for (const Shape& shape : kShapes)
     job.photos.push_back(f.Photo(shape.name, shape.width, shape.height));
-  job.logo = ReadBatchLogo(testing::PresetLogoPath(), testing::kTestSlot);
+  job.logo = ReadBatchLogo(testing::PresetLogoPath(), testing::kTestSlot, OutputSize::k600x450);
   for (const bool fill : {false, true}) {
     job.recipe.fit = fill ? ListingFit::kFill : ListingFit::kWhole;
     job.recipe.contrast = job.recipe.darken = fill;
