@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -27,6 +28,15 @@ class Platform {
   virtual std::optional<QString> GetSaveFileName(QWidget* owner, const QString& filterDescription,
                                                  const QString& filterPattern,
                                                  const QString& initialFolder) = 0;
+
+  // A file-open dialog that takes several files at once; as GetOpenFileName, the chosen files'
+  // full paths, empty if cancelled.
+  virtual QStringList GetOpenFileNames(QWidget* owner, const QString& filterDescription,
+                                       const QString& filterPattern,
+                                       const QString& initialFolder) = 0;
+  // A dialog that picks a folder; its full path, or nothing if cancelled.
+  virtual std::optional<QString> GetExistingFolder(QWidget* owner, const QString& caption,
+                                                   const QString& initialFolder) = 0;
 
   // A modal warning box with the warning icon and the single button "はい(&Y)".
   virtual void ShowWarning(QWidget* owner, const QString& caption, const QString& text) = 0;

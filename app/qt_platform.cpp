@@ -67,6 +67,27 @@ std::optional<QString> QtPlatform::GetSaveFileName(QWidget* owner, const QString
                        CaseInsensitiveFilter(filterDescription, filterPattern), initialFolder);
 }
 
+QStringList QtPlatform::GetOpenFileNames(QWidget* owner, const QString& filterDescription,
+                                         const QString& filterPattern,
+                                         const QString& initialFolder) {
+  QFileDialog dialog(owner, QString(), initialFolder,
+                     CaseInsensitiveFilter(filterDescription, filterPattern));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  QStringList files;
+  for (const QString& file : dialog.selectedFiles()) files << QDir::toNativeSeparators(file);
+  return files;
+}
+
+std::optional<QString> QtPlatform::GetExistingFolder(QWidget* owner, const QString& caption,
+                                                     const QString& initialFolder) {
+  const QString folder = QFileDialog::getExistingDirectory(owner, caption, initialFolder);
+  if (folder.isEmpty()) return std::nullopt;
+  return QDir::toNativeSeparators(folder);
+}
+
 void QtPlatform::ShowWarning(QWidget* owner, const QString& caption, const QString& text) {
   QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::NoButton, owner);
   box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);

@@ -17,6 +17,10 @@ class QtPlatform final : public QObject, public Platform {
   std::optional<QString> GetSaveFileName(QWidget* owner, const QString& filterDescription,
                                          const QString& filterPattern,
                                          const QString& initialFolder) override;
+  QStringList GetOpenFileNames(QWidget* owner, const QString& filterDescription,
+                               const QString& filterPattern, const QString& initialFolder) override;
+  std::optional<QString> GetExistingFolder(QWidget* owner, const QString& caption,
+                                           const QString& initialFolder) override;
   void ShowWarning(QWidget* owner, const QString& caption, const QString& text) override;
   void ShowError(QWidget* owner, const QString& caption, const QString& text) override;
   void ShowAbout(QWidget* owner, const QString& caption, const QString& text) override;

@@ -8,6 +8,7 @@
 #include "app/qt_text_renderer.h"
 #include "app/record_location.h"
 #include "app/user_options.h"
+#include "batch/batch_runner.h"
 #include "imaging/bitmap.h"
 #include "imaging/scratch_image_view.h"
 #include "imaging/smooth_scale.h"
@@ -167,6 +168,9 @@ class TForm1 final : public QWidget, private TForm1Parts {
   // photo. At the folder's end, or with no photo opened, the status line says so.
   void NextPhoto();
   void PreviousPhoto();
+  // "まとめて処理…": the recipe dialog, then the batch with its progress and summary. The recipe
+  // is kept in the user's options.
+  void BatchClick();
 
   // Undo and redo ("元に戻す", "やり直し") over one history of the steps that changed the photo
   // (the tone passes, the quarter turns, the free rotation) and the steps that changed the
@@ -268,6 +272,9 @@ class TForm1 final : public QWidget, private TForm1Parts {
   // Puts an opened photo first in the recent photos.
   void RememberPhoto(const QString& path);
   void OpenNeighbourPhoto(bool forward);
+  // The batch's photos (the folders' photos in natural order) and preset logo for what the
+  // dialog chose; a warning's text when it cannot run so.
+  std::optional<QString> PrepareBatch(const QStringList& inputs, BatchJob& job);
   // A short note under the views, until the next one.
   void ShowStatus(const QString& text);
   // An arrow key on the view showing `frame`: moves it one view pixel (ten with Shift) or, for

@@ -66,6 +66,8 @@ void TForm1::CreateMenuBar() {
   AddMenuAction(file, QStringLiteral("前の写真"), {QKeySequence(Qt::Key_PageUp)},
                 [this] { PreviousPhoto(); });
   file->addSeparator();
+  AddMenuAction(file, QStringLiteral("まとめて処理(&B)…"), {}, [this] { BatchClick(); });
+  file->addSeparator();
   AddMenuAction(file, QStringLiteral("出力写真を保存(&S)…"), {QKeySequence::Save},
                 [this] { BitBtn1Click(); });
   AddMenuAction(file, QStringLiteral("新しい出力写真(&N)"), {QKeySequence::New},

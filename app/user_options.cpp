@@ -11,6 +11,12 @@ namespace {
 const QString kExifOrientationKey = QStringLiteral("exifOrientation");
 const QString kSmoothScalingKey = QStringLiteral("smoothScaling");
 const QString kRecentPhotosKey = QStringLiteral("recentPhotos");
+const QString kBatchSizeKey = QStringLiteral("batch/size");
+const QString kBatchFitKey = QStringLiteral("batch/fit");
+const QString kBatchToneKey = QStringLiteral("batch/tone");
+const QString kBatchLogoKey = QStringLiteral("batch/logo");
+const QString kBatchFolderKey = QStringLiteral("batch/outputFolder");
+const QString kBatchNameKey = QStringLiteral("batch/namePattern");
 
 // Only "true" and "false" count: a hand-edited "yes" or a damaged line keeps the default.
 bool ReadBool(const QSettings& settings, const QString& key, bool fallback) {
@@ -18,6 +24,40 @@ bool ReadBool(const QSettings& settings, const QString& key, bool fallback) {
   if (text == QLatin1String("true")) return true;
   if (text == QLatin1String("false")) return false;
   return fallback;
+}
+
+// The batch recipe's keys; each value that is not one the recipe takes keeps its default.
+BatchRecipe ReadBatchRecipe(const QSettings& settings) {
+  BatchRecipe recipe;
+  const std::string size = settings.value(kBatchSizeKey).toString().toStdString();
+  recipe.size = OutputSizeNamed(size).value_or(recipe.size);
+  if (settings.value(kBatchFitKey).toString() == QLatin1String("fill")) {
+    recipe.fit = ListingFit::kFill;
+  }
+  const QStringList tone = settings.value(kBatchToneKey).toStringList();
+  recipe.contrast = tone.contains(QStringLiteral("contrast"));
+  recipe.brighten = tone.contains(QStringLiteral("brighten"));
+  recipe.darken = tone.contains(QStringLiteral("darken"));
+  const int logo = settings.value(kBatchLogoKey).toInt();
+  if (logo >= 0 && logo <= 3) recipe.logo = logo;
+  recipe.outputFolder = settings.value(kBatchFolderKey).toString().toStdString();
+  const QString pattern = settings.value(kBatchNameKey).toString();
+  if (!pattern.isEmpty()) recipe.namePattern = pattern.toStdString();
+  return recipe;
+}
+
+void WriteBatchRecipe(QSettings& settings, const BatchRecipe& recipe) {
+  settings.setValue(kBatchSizeKey, QString::fromUtf8(OutputSizeName(recipe.size)));
+  settings.setValue(kBatchFitKey, recipe.fit == ListingFit::kFill ? QStringLiteral("fill")
+                                                                  : QStringLiteral("whole"));
+  QStringList tone;
+  if (recipe.contrast) tone << QStringLiteral("contrast");
+  if (recipe.brighten) tone << QStringLiteral("brighten");
+  if (recipe.darken) tone << QStringLiteral("darken");
+  settings.setValue(kBatchToneKey, tone);
+  settings.setValue(kBatchLogoKey, recipe.logo);
+  settings.setValue(kBatchFolderKey, QString::fromStdString(recipe.outputFolder));
+  settings.setValue(kBatchNameKey, QString::fromStdString(recipe.namePattern));
 }
 
 }  // namespace
@@ -46,6 +86,7 @@ UserOptions LoadUserOptions(const QString& path) {
       options.recentPhotos.append(photo);
     }
   }
+  options.batch = ReadBatchRecipe(settings);
   return options;
 }
 
@@ -57,6 +98,7 @@ bool SaveUserOptions(const QString& path, const UserOptions& options) {
   settings.setValue(kExifOrientationKey, options.exifOrientation);
   settings.setValue(kSmoothScalingKey, options.smoothScaling);
   settings.setValue(kRecentPhotosKey, options.recentPhotos);
+  WriteBatchRecipe(settings, options.batch);
   settings.sync();
   return settings.status() == QSettings::NoError;
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "batch/batch_recipe.h"
+
 namespace rumora {
 
 // The user's own choices, kept per user in an INI file apart from the settings record beside the
@@ -13,6 +15,7 @@ struct UserOptions {
   bool exifOrientation = true;  // turn photos upright as their Exif orientation says
   bool smoothScaling = true;    // smooth rather than nearest-pixel scaling
   QStringList recentPhotos;     // most recent first, at most kMaxRecentPhotos
+  BatchRecipe batch;            // the last recipe of "まとめて処理…" (its folder in UTF-8)
 
   // Puts `path` first in recentPhotos, dropping an earlier mention and the oldest beyond the
   // limit.

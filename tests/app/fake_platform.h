@@ -27,6 +27,10 @@ class FakePlatform final : public Platform {
   // Dialog answers in order; an empty name is a cancelled dialog, as is an unscripted one.
   QStringList openAnswers;
   QStringList saveAnswers;
+  // Answers of the several-files dialog (each a list; an empty one is a cancel) and of the
+  // folder dialog (an empty name is a cancel).
+  QList<QStringList> openManyAnswers;
+  QStringList folderAnswers;
   std::vector<DialogCall> openCalls;
   std::vector<DialogCall> saveCalls;
   std::vector<Message> messages;
@@ -51,6 +55,14 @@ class FakePlatform final : public Platform {
                                          const QString& initialFolder) override {
     saveCalls.push_back({description, pattern, initialFolder});
     return Next(saveAnswers);
+  }
+  QStringList GetOpenFileNames(QWidget*, const QString& description, const QString& pattern,
+                               const QString& initialFolder) override {
+    openCalls.push_back({description, pattern, initialFolder});
+    return openManyAnswers.isEmpty() ? QStringList() : openManyAnswers.takeFirst();
+  }
+  std::optional<QString> GetExistingFolder(QWidget*, const QString&, const QString&) override {
+    return Next(folderAnswers);
   }
   void ShowWarning(QWidget*, const QString& caption, const QString& text) override {
     messages.push_back({"warning", caption, text});
