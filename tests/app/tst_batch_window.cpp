@@ -84,7 +84,6 @@ class BatchWindowTest : public QObject {
     // The core, given the same photos and the window's options, makes the same bytes.
     BatchJob job;
     job.photos = {results[0].photo, results[2].photo};
-    job.options.scaling = Scaling::kNearestPixel;  // as the fixture's window has it
     job.recipe.outputFolder = QFile::encodeName(w.PathOf("core")).toStdString();
     QDir().mkpath(w.PathOf("core"));
     struct : BatchObserver {

@@ -6,7 +6,8 @@
 
 #include "batch/batch_runner.h"
 #include "photo_io/jpeg_writer.h"
-#include "tests/photo_io/test_support.h"
+#include "tests/synthetic_photos.h"
+#include "tests/test_helpers.h"
 
 namespace rumora::testing {
 

@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "batch/listing_geometry.h"
-#include "tests/photo_io/test_support.h"
+#include "tests/synthetic_photos.h"
+#include "tests/test_helpers.h"
 
 namespace rumora {
 namespace {
