@@ -22,7 +22,7 @@ int RunBatchCommandLine(int argc, char** argv) {
   BatchEnvironment environment;
   environment.programFolder = (error ? std::string(".") : executable.parent_path().string()) + "/";
   environment.settingsRecordPath =
-      SettingsRecordLocation(environment.programFolder, kProgramFolderShared);
+      SettingsRecordLocation(environment.programFolder, kProgramFolderShared).file;
   const UserOptions options = LoadUserOptions(UserOptionsPath());
   environment.options.followOrientation = options.exifOrientation;
   environment.options.scaling = options.smoothScaling ? Scaling::kSmooth : Scaling::kNearestPixel;
