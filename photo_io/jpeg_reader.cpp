@@ -1,6 +1,7 @@
 #include "photo_io/jpeg_reader.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -72,7 +73,18 @@ bool GuardedReadHeader(jpeg_decompress_struct* cinfo, const unsigned char* data,
   auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
   if (setjmp(errors->jump)) return false;
   jpeg_mem_src(cinfo, data, size);
+  // ICC profiles come in APP2 segments, which the library keeps only when asked.
+  jpeg_save_markers(cinfo, JPEG_APP0 + 2, 0xFFFF);
   jpeg_read_header(cinfo, TRUE);
+  return true;
+}
+
+// The profile put together from the APP2 segments, in memory the library allocated with malloc;
+// false after a library error. A damaged set of segments gives no profile, and a warning.
+bool GuardedReadIccProfile(jpeg_decompress_struct* cinfo, JOCTET** profile, unsigned* length) {
+  auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
+  if (setjmp(errors->jump)) return false;
+  if (!jpeg_read_icc_profile(cinfo, profile, length)) *profile = nullptr;
   return true;
 }
 
@@ -251,6 +263,7 @@ struct JpegDecoder::Session {
   std::vector<std::uint8_t> owned;  // the file, when the decoder read it
   std::span<const std::uint8_t> data;
   int orientation = kOrientationAsStored;
+  std::vector<std::uint8_t> iccProfile;
 
   Session() = default;
   Session(const Session&) = delete;
@@ -302,6 +315,14 @@ void JpegDecoder::Start(std::unique_ptr<Session> session) {
   }
   CheckWhatTheFileCanHold(*cinfo, walk);
   session->orientation = JpegExifOrientation(session->data);
+  JOCTET* profile = nullptr;
+  unsigned profileLength = 0;
+  const bool profileRead = GuardedReadIccProfile(cinfo, &profile, &profileLength);
+  const std::unique_ptr<JOCTET, decltype(&std::free)> owned(profile, &std::free);
+  if (!profileRead) {
+    throw Error("JPEG ファイルを読み込めません: " + jpeg_detail::FailureReason(session->errors));
+  }
+  if (profile != nullptr) session->iccProfile.assign(profile, profile + profileLength);
 
   // Library defaults stand except the output: our byte order straight into the bitmap rows, or
   // raw CMYK that only we can turn into RGB.
@@ -320,6 +341,15 @@ int JpegDecoder::Height() const {
 
 int JpegDecoder::ExifOrientation() const {
   return session_ ? session_->orientation : kOrientationAsStored;
+}
+
+std::span<const std::uint8_t> JpegDecoder::IccProfile() const {
+  return session_ ? std::span<const std::uint8_t>(session_->iccProfile)
+                  : std::span<const std::uint8_t>();
+}
+
+bool JpegDecoder::Grey() const {
+  return session_ && session_->cinfo.jpeg_color_space == JCS_GRAYSCALE;
 }
 
 Bitmap JpegDecoder::Decode(ArrivingRows* arriving) {

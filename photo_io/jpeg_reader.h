@@ -70,6 +70,11 @@ class JpegDecoder {
   // The Exif orientation the opened file gives its pixels (see JpegExifOrientation), 1 when it
   // gives none, and while no file is open (Decode closes it). Decode never applies it.
   int ExifOrientation() const;
+  // The ICC colour profile of the opened file (its APP2 segments joined), empty when it has none
+  // or they are damaged; empty while no file is open.
+  std::span<const std::uint8_t> IccProfile() const;
+  // Whether the opened photo is greyscale (decoded to three equal channels).
+  bool Grey() const;
 
   // Decodes the opened photo at full size. Throws Error when nothing is open or decoding fails;
   // either way the decoder is then closed. With `arriving`, each time more rows are final it

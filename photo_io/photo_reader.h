@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -28,9 +29,11 @@ const std::vector<std::string>& PhotoFilePatterns();
 // Whether `name` (a file name or path) ends as one of PhotoFilePatterns does, in any case.
 bool IsPhotoFileName(std::string_view name);
 
-// Opens one photo file in two steps: Open reads the file and its header, so that the photo's size
-// is known before anything large is made; Decode gives the pixels. The format is told by the
-// file's first bytes, not by its name.
+// Opens one photo file, a JPEG or a HEIF (HEIC) photo, in two steps: Open reads the file and its
+// header, so that the photo's size is known before anything large is made; Decode gives the
+// pixels. The format is told by the file's first bytes, not by its name. A photo whose colour
+// profile is not sRGB's is converted to sRGB when the options ask; one without a profile or with
+// sRGB's keeps its bytes.
 class PhotoReader {
  public:
   explicit PhotoReader(const PhotoReadOptions& options = {});
@@ -39,8 +42,14 @@ class PhotoReader {
   PhotoReader& operator=(const PhotoReader&) = delete;
 
   // Reads the file at `path` and its header. Throws Error (in Japanese) when the file cannot be
-  // read, is not a photo that opens, or claims more than it can hold (see JpegDecoder::Open).
+  // read, is not a photo that opens, or claims more than it can hold (see JpegDecoder::Open and
+  // HeifDecoder::Open).
   void Open(const std::string& path);
+
+  // While a photo that is decoded all at once (HEIF) decodes, Decode waits on another thread and
+  // calls `pump` every few hundredths of a second, and shows the decoding as it goes in its
+  // progress (an indeterminate bar until the number of tiles is known).
+  void SetEventPump(std::function<void()> pump) { pump_ = std::move(pump); }
 
   // The size of the rows Decode hands to `arriving`; 0 before a successful Open.
   int Width() const;
@@ -49,16 +58,18 @@ class PhotoReader {
   // then do not show the photo as it is returned.
   bool TurnsAfterDecoding() const;
 
-  // Decodes the opened photo, then turns it upright as the options say. With `arriving`, each
-  // time more rows are final it hears of them, and before Decode returns or throws it hears that
-  // decoding has ended. `progress` shows the turn. Throws Error when nothing is open or decoding
-  // fails; either way the reader is then closed.
+  // Decodes the opened photo, converts its colours and turns it upright as the options say. With
+  // `arriving`, each time more rows are final (their colours converted) it hears of them, and
+  // before Decode returns or throws it hears that decoding has ended. `progress` shows the turn
+  // and a HEIF's decoding. Throws Error when nothing is open or decoding fails; either way the
+  // reader is then closed.
   Bitmap Decode(ArrivingRows* arriving = nullptr, PhotoReadNotes* notes = nullptr,
                 Progress* progress = nullptr);
 
  private:
   struct Impl;
   PhotoReadOptions options_;
+  std::function<void()> pump_;
   std::unique_ptr<Impl> impl_;
 };
 

@@ -20,6 +20,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-translations-l10n libgl-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs libpng-dev
+  libheif-dev liblcms2-dev
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth

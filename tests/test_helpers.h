@@ -125,10 +125,12 @@ inline std::string PixelDifference(const Bitmap& actual, const Bitmap& expected,
 }
 
 // Whether the part of a message a user reads (before any words of a library or the system in
-// parentheses) is Japanese: not empty, and with ASCII letters only in "JPEG".
+// parentheses) is Japanese: not empty, and with ASCII letters only in the formats' names.
 inline bool ReadsInJapanese(std::string text) {
   text = text.substr(0, text.find(" ("));
-  for (std::size_t at; (at = text.find("JPEG")) != std::string::npos;) text.erase(at, 4);
+  for (const char* name : {"JPEG", "HEIF", "HEIC", "AVIF"}) {
+    for (std::size_t at; (at = text.find(name)) != std::string::npos;) text.erase(at, 4);
+  }
   return !text.empty() && std::none_of(text.begin(), text.end(), [](char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
   });

@@ -1,11 +1,17 @@
 #include "photo_io/photo_reader.h"
 
 #include <gtest/gtest.h>
+#include <lcms2.h>
 
+#include "imaging/colour_conversion.h"
 #include "imaging/error.h"
 #include "imaging/upright_turn.h"
+#include "photo_io/colour_profile.h"
+#include "photo_io/heif_reader.h"
 #include "photo_io/jpeg_reader.h"
+#include "tests/photo_io/colour_profiles.h"
 #include "tests/photo_io/exif_segment.h"
+#include "tests/photo_io/heif_files.h"
 #include "tests/photo_io/test_support.h"
 
 namespace rumora {
@@ -15,9 +21,10 @@ TEST(PhotoFileNames, MatchThePatternsInAnyCase) {
   const struct {
     const char* name;
     bool photo;
-  } kNames[] = {{"a.jpg", true},  {"/x/B.JPG", true},   {"c.JpEg", true}, {"d.jpe", true},
-                {"e.JFIF", true}, {"f.jpg.bmp", false}, {"jpg", false},   {".jpgx", false},
-                {"g.png", false}, {"/x.jpg/h", false}};
+  } kNames[] = {{"a.jpg", true},      {"/x/B.JPG", true}, {"c.JpEg", true}, {"d.jpe", true},
+                {"e.JFIF", true},     {"f.heic", true},   {"G.HEIF", true}, {"h.Hif", true},
+                {"f.jpg.bmp", false}, {"jpg", false},     {".jpgx", false}, {"g.png", false},
+                {"/x.jpg/h", false},  {"i.avif", false}};
   for (const auto& [name, photo] : kNames) EXPECT_EQ(IsPhotoFileName(name), photo) << name;
 }
 
@@ -45,6 +52,91 @@ TEST(PhotoReader, TurnsUprightAsTheOptionSays) {
     EXPECT_EQ(testing::PixelDifference(ReadPhotoFile(path, {.followOrientation = follow}),
                                        follow ? upright : stored),
               "");
+  }
+}
+
+enum class Colours { kAsStored, kConverted, kUnusable };
+
+// A photo's colour profile and what opening it with colours matched makes of the pixels.
+struct TaggedCase {
+  std::string name;
+  std::vector<std::uint8_t> profile;
+  Colours expected;
+  bool grey = false;
+};
+
+std::vector<TaggedCase> TaggedCases() {
+  const double gamma22[] = {2.2};
+  std::vector<std::uint8_t> cut = testing::DisplayP3Profile();
+  cut.resize(cut.size() / 2);
+  std::vector<std::uint8_t> greyProfile =
+      testing::SavedProfile(cmsCreateGrayProfile(cmsD50_xyY(), cmsBuildGamma(nullptr, 2.2)));
+  return {
+      {"Untagged", {}, Colours::kAsStored},
+      {"Srgb", testing::SavedProfile(cmsCreate_sRGBProfile()), Colours::kAsStored},
+      {"SrgbByAnotherMaker", testing::RgbProfile(testing::kSrgb, 4, testing::kSrgbCurve, true),
+       Colours::kAsStored},
+      {"DisplayP3", testing::DisplayP3Profile(), Colours::kConverted},
+      {"AdobeRgb", testing::AdobeRgbProfile(), Colours::kConverted},
+      {"SrgbPrimariesGamma22", testing::RgbProfile(testing::kSrgb, 1, gamma22),
+       Colours::kConverted},
+      {"Damaged", std::vector<std::uint8_t>(600, 0x5A), Colours::kUnusable},
+      {"CutShort", cut, Colours::kUnusable},
+      {"GreyOnColour", greyProfile, Colours::kUnusable},
+      {"GreyOnGrey", greyProfile, Colours::kConverted, true},
+  };
+}
+
+class TaggedPhotoTest : public ::testing::TestWithParam<TaggedCase> {};
+
+// Converted as the profile asks, the same bytes with the option off or nothing to convert, and
+// the damaged profiles noted; the arriving rows are the returned ones.
+TEST_P(TaggedPhotoTest, OpensInSrgb) {
+  const TaggedCase& c = GetParam();
+  testing::TempFolder folder;
+  const std::string path = folder.Path("tagged.jpg");
+  testing::WriteBytes(
+      path, testing::EncodeWithProfile(testing::NoisyGradient(300, 200), c.profile, 90, c.grey));
+  const Bitmap stored = DecodeJpeg(testing::FileBytes(path));
+  Bitmap expected = stored;
+  if (c.expected == Colours::kConverted) {
+    const SrgbConversionPlan plan = PlanSrgbConversion(c.profile, c.grey);
+    ASSERT_NE(plan.conversion, nullptr);
+    ConvertRows(expected, *plan.conversion, 0, expected.Height());
+    ASSERT_NE(testing::PixelDifference(expected, stored), "") << "the conversion changes colours";
+  }
+  PhotoReadNotes notes;
+  EXPECT_EQ(testing::PixelDifference(ReadPhotoFile(path, {}, &notes), expected), "");
+  EXPECT_EQ(notes.colourProfileUnusable, c.expected == Colours::kUnusable);
+  EXPECT_EQ(testing::PixelDifference(ReadPhotoFile(path, {.matchColours = false}, &notes), stored),
+            "");
+  EXPECT_FALSE(notes.colourProfileUnusable);
+}
+
+INSTANTIATE_TEST_SUITE_P(Profiles, TaggedPhotoTest, ::testing::ValuesIn(TaggedCases()),
+                         [](const auto& info) { return info.param.name; });
+
+// A HEIC's ICC profile or coded colours are honoured like a JPEG's profile.
+TEST(PhotoReader, HeicColoursAreMatched) {
+  testing::TempFolder folder;
+  const Bitmap source = testing::NoisyGradient(120, 90);
+  const struct {
+    const char* name;
+    testing::HeicRecipe recipe;
+    bool converted;
+  } kFiles[] = {{"coded sRGB", {}, false},
+                {"P3 profile", {.profile = testing::DisplayP3Profile()}, true},
+                {"coded P3", {.nclxPrimaries = 12}, true}};
+  const SrgbConversionPlan p3 = PlanSrgbConversion(testing::DisplayP3Profile());
+  for (const auto& [name, recipe, converted] : kFiles) {
+    const std::string path = folder.Path(std::string(name) + ".heic");
+    testing::WriteBytes(path, testing::EncodeHeic(source, recipe));
+    HeifDecoder decoder;
+    decoder.Open(path, true);
+    Bitmap expected = decoder.Decode();
+    if (converted) ConvertRows(expected, *p3.conversion, 0, expected.Height());
+    EXPECT_EQ(testing::PixelDifference(ReadPhotoFile(path, {}), expected, converted ? 1 : 0), "")
+        << name;
   }
 }
 
