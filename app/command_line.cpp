@@ -14,7 +14,7 @@ std::optional<EarlyExit> EarlyExitFor(const QStringList& arguments) {
     if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
       return EarlyExit{
           QStringLiteral(
-              "使い方: rumora [写真.jpg]\n"
+              "使い方: rumora [写真.jpg|写真.heic]\n"
               "写真から 600×450 の出品画像を作ります。写真を指定すると起動後に開きます。\n\n"
               "  -h, --help     この説明を表示して終了します\n"
               "  -v, --version  バージョンを表示して終了します\n\n") +

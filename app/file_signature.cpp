@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "photo_io/heif_reader.h"
+
 namespace rumora {
 namespace {
 
@@ -23,12 +25,15 @@ std::string PictureFormatOf(std::span<const std::uint8_t> start) {
   if (HasAt(start, 0, std::string_view("II*\0", 4)) ||
       HasAt(start, 0, std::string_view("MM\0*", 4)))
     return "TIFF";
-  // An ISO media file whose brand is one of the HEIF family's.
-  if (HasAt(start, 4, "ftyp")) {
-    for (const char* brand :
-         {"heic", "heix", "heim", "heis", "hevc", "hevx", "mif1", "msf1", "avif"}) {
-      if (HasAt(start, 8, brand)) return "HEIC/HEIF";
-    }
+  // An ISO media file whose brands are the HEIF family's.
+  switch (HeifKindOf(start)) {
+    case HeifKind::kAvif:
+      return "AVIF";
+    case HeifKind::kHevc:
+    case HeifKind::kOther:
+      return "HEIC/HEIF";
+    case HeifKind::kNone:
+      break;
   }
   return std::string();
 }

@@ -34,7 +34,8 @@ QString OpenFailureReason(const QString& path, const std::string& expectedFormat
     try {
       const auto start = ReadFileStart(QFile::encodeName(path).toStdString(), kSignatureBytes);
       const std::string format = PictureFormatOf(start);
-      if (!format.empty() && format != expectedFormat) {
+      // The expected formats are named in one text ("JPEG と HEIC/HEIF").
+      if (!format.empty() && expectedFormat.find(format) == std::string::npos) {
         return QStringLiteral("%1 形式の画像です。開けるのは %2 形式のファイルだけです")
             .arg(QString::fromStdString(format), QString::fromStdString(expectedFormat));
       }

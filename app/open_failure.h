@@ -6,9 +6,10 @@
 
 namespace rumora {
 
-// Why a file could not be opened as a picture in `expectedFormat` ("JPEG", "BMP"), in words a
-// user can act on: a picture in another format, named by its first bytes; the system's reason
-// for a file that could not be read; running out of memory; or the reader's own reason.
+// Why a file could not be opened as a picture in `expectedFormat` ("JPEG と HEIC/HEIF", "BMP":
+// the formats that open, as the user reads them), in words a user can act on: a picture in another
+// format, named by its first bytes; the system's reason for a file that could not be read; running
+// out of memory; or the reader's own reason.
 QString OpenFailureReason(const QString& path, const std::string& expectedFormat,
                           const std::exception& failure);
 

@@ -117,7 +117,8 @@ struct TForm1Parts {
 // through Run so that no exception reaches the event loop.
 //
 // One operation at a time. The tone passes let the window handle pending events once per
-// column, so that it repaints and stays responsive during a long pass. Meanwhile mouse clicks,
+// column, so that it repaints and stays responsive during a long pass; opening a HEIF photo
+// does so while it decodes. Meanwhile mouse clicks,
 // wheel turns and keys aimed at the window are dropped (no button clicks, no box is ticked), and
 // any handler started all the same (a timer, a signal) is ignored by Run: nothing opens, turns,
 // rotates, trims or tones the photo while a pass is changing it, and the pass never finds its
@@ -133,7 +134,7 @@ class TForm1 final : public QWidget, private TForm1Parts {
   // it ignores the handler (see the class comment). Code outside the window (a menu, a drop)
   // calls the operations below through Run, as the window's own controls do.
   void Run(const std::function<void()>& handler, bool repaintViews = true);
-  // True while a tone pass is under way.
+  // True while a tone pass is under way (or a HEIF photo decodes).
   bool TonePassRunning() const { return tonePassRunning_; }
 
   // --- Operations other entry points may start (through Run) ---

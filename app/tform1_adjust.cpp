@@ -4,6 +4,7 @@
 #include <QScrollBar>
 
 #include "app/busy_cursor.h"
+#include "app/flag_scope.h"
 #include "app/image_view_widget.h"
 #include "app/input_blocker.h"
 #include "app/qt_progress.h"
@@ -14,21 +15,6 @@
 #include "imaging/shift_brightness.h"
 
 namespace rumora {
-namespace {
-
-// Sets a flag for as long as it lives, also when the pass ends by an exception.
-class FlagScope {
- public:
-  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-  ~FlagScope() { flag_ = false; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-
- private:
-  bool& flag_;
-};
-
-}  // namespace
 
 void TForm1::PumpEvents() { QCoreApplication::processEvents(); }
 

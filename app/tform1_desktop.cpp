@@ -38,7 +38,9 @@ QString AboutText() {
              "<p>使っているライブラリ:</p><ul>"
              "<li>Qt %2 — GNU LGPL 3</li>"
              "<li>libjpeg-turbo (JPEG ライブラリ %3) — IJG ライセンス、修正 BSD ライセンス "
-             "(Independent JPEG Group のソフトウェアを含みます)</li></ul>")
+             "(Independent JPEG Group のソフトウェアを含みます)</li>"
+             "<li>libheif、libde265 — GNU LGPL 3</li>"
+             "<li>Little CMS — MIT ライセンス</li></ul>")
       .arg(ProgramVersion(), QString::fromLatin1(qVersion()))
       .arg(JPEG_LIB_VERSION / 10.0, 0, 'f', 1);
 }
@@ -112,6 +114,8 @@ void TForm1::CreateMenuBar() {
   addOption(QStringLiteral("写真の向き情報に従う"), &UserOptions::exifOrientation);
   smoothScalingAction_ =
       addOption(QStringLiteral("なめらかに拡大縮小"), &UserOptions::smoothScaling);
+  // Takes effect from the next photo opened: the open one keeps its colours.
+  addOption(QStringLiteral("色をsRGBに合わせる"), &UserOptions::colourManagement);
 
   QMenu* help = menuBar_->addMenu(QStringLiteral("ヘルプ(&H)"));
   AddMenuAction(help, QStringLiteral("ヘルプ"), {QKeySequence(Qt::Key_F1)},
@@ -173,7 +177,7 @@ void TForm1::OpenDroppedFile(const QString& path) {
   if (IsBmpFile(path)) {
     OpenLogoFileAt(path);
   } else {
-    OpenPhotoFile(path);  // which says why anything but a JPEG photo does not open
+    OpenPhotoFile(path);  // which says why anything but a JPEG or HEIF photo does not open
   }
 }
 

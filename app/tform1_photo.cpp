@@ -1,4 +1,4 @@
-// Photo files: opening a JPEG photo into the working bitmap, saving the output picture.
+// Photo files: opening a JPEG or HEIF photo into the working bitmap, saving the output picture.
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
@@ -8,7 +8,9 @@
 #include <QStandardPaths>
 
 #include "app/busy_cursor.h"
+#include "app/flag_scope.h"
 #include "app/image_view_widget.h"
+#include "app/input_blocker.h"
 #include "app/input_panel_size.h"
 #include "app/open_failure.h"
 #include "app/platform.h"
@@ -134,10 +136,11 @@ void TForm1::SetSmoothScaling(bool on) {
 }
 
 bool TForm1::LoadPhoto(const QString& path) {
-  bool lostData = false;
+  PhotoReadNotes notes;
   try {
     BusyCursor busy;
-    PhotoReader reader(PhotoReadOptions{.followOrientation = options_.exifOrientation});
+    PhotoReader reader(
+        {.followOrientation = options_.exifOrientation, .matchColours = options_.colourManagement});
     reader.Open(LocalPath(path));
     if (const auto folder = RecordedFolder(path)) {
       Settings.SetPhotoFolder(*folder);
@@ -156,26 +159,41 @@ bool TForm1::LoadPhoto(const QString& path) {
       grown.emplace(reader.Width(), reader.Height(), panel.width, panel.height, picture.Width(),
                     picture.Height());
     }
-    PhotoReadNotes notes;
-    Bitmap photo = reader.Decode(grown ? &*grown : nullptr, &notes, progress_.get());
-    lostData = notes.lostData;
+    Bitmap photo;
+    {
+      // A HEIF photo is decoded whole on another thread while the window handles its events
+      // (repaints, the progress bar), as during a tone pass: clicks and keys are dropped and
+      // Run ignores any other handler meanwhile.
+      const InputBlocker blocker(this);
+      const FlagScope running(tonePassRunning_);
+      reader.SetEventPump([this] { PumpEvents(); });
+      photo = reader.Decode(grown ? &*grown : nullptr, &notes, progress_.get());
+    }
     // Everything that can fail is done; the photo, its view and a new photo history go in
     // together.
     ReplaceWorkingBitmap(photo, grown ? &*grown : nullptr);
     history_.ForgetPhotoSteps();
     photoPath_ = path;
   } catch (const std::exception& e) {
-    WarnOpenFailure(QStringLiteral("写真"), path, "JPEG", e);
+    WarnOpenFailure(QStringLiteral("写真"), path, "JPEG と HEIC/HEIF", e);
     return false;
   }
   NotifyHistoryChanged();
   RememberPhoto(path);
-  if (lostData) {
-    platform_.ShowWarning(
-        this, QStringLiteral("警告"),
-        QStringLiteral("写真の一部が壊れているか欠けています。読めなかった部分は灰色などで"
-                       "埋めて開きました。\n%1")
-            .arg(QDir::toNativeSeparators(path)));
+  QStringList warnings;
+  if (notes.lostData) {
+    warnings << QStringLiteral(
+        "写真の一部が壊れているか欠けています。読めなかった部分は灰色などで埋めて開きました。");
+  }
+  if (notes.colourProfileUnusable) {
+    warnings << QStringLiteral(
+        "写真の色の情報 (カラープロファイル) が壊れているか使えないため、色を合わせずに"
+        "開きました。色が違って見えることがあります。");
+  }
+  if (!warnings.isEmpty()) {
+    platform_.ShowWarning(this, QStringLiteral("警告"),
+                          QStringLiteral("%1\n%2").arg(warnings.join(QLatin1Char('\n')),
+                                                       QDir::toNativeSeparators(path)));
   }
   return true;
 }

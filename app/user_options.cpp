@@ -10,6 +10,7 @@ namespace {
 
 const QString kExifOrientationKey = QStringLiteral("exifOrientation");
 const QString kSmoothScalingKey = QStringLiteral("smoothScaling");
+const QString kColourManagementKey = QStringLiteral("colourManagement");
 const QString kRecentPhotosKey = QStringLiteral("recentPhotos");
 const QString kBatchSizeKey = QStringLiteral("batch/size");
 const QString kBatchFitKey = QStringLiteral("batch/fit");
@@ -80,6 +81,7 @@ UserOptions LoadUserOptions(const QString& path) {
   if (settings.status() != QSettings::NoError) return options;
   options.exifOrientation = ReadBool(settings, kExifOrientationKey, options.exifOrientation);
   options.smoothScaling = ReadBool(settings, kSmoothScalingKey, options.smoothScaling);
+  options.colourManagement = ReadBool(settings, kColourManagementKey, options.colourManagement);
   for (const QString& photo : settings.value(kRecentPhotosKey).toStringList()) {
     if (!photo.isEmpty() && !options.recentPhotos.contains(photo) &&
         options.recentPhotos.size() < UserOptions::kMaxRecentPhotos) {
@@ -97,6 +99,7 @@ bool SaveUserOptions(const QString& path, const UserOptions& options) {
   settings.clear();
   settings.setValue(kExifOrientationKey, options.exifOrientation);
   settings.setValue(kSmoothScalingKey, options.smoothScaling);
+  settings.setValue(kColourManagementKey, options.colourManagement);
   settings.setValue(kRecentPhotosKey, options.recentPhotos);
   WriteBatchRecipe(settings, options.batch);
   settings.sync();

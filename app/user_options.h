@@ -12,10 +12,11 @@ namespace rumora {
 struct UserOptions {
   static constexpr int kMaxRecentPhotos = 10;
 
-  bool exifOrientation = true;  // turn photos upright as their Exif orientation says
-  bool smoothScaling = true;    // smooth rather than nearest-pixel scaling
-  QStringList recentPhotos;     // most recent first, at most kMaxRecentPhotos
-  BatchRecipe batch;            // the last recipe of "まとめて処理…" (its folder in UTF-8)
+  bool exifOrientation = true;   // turn photos upright as their file says (Exif, HEIF)
+  bool smoothScaling = true;     // smooth rather than nearest-pixel scaling
+  bool colourManagement = true;  // convert photos with a colour profile to sRGB
+  QStringList recentPhotos;      // most recent first, at most kMaxRecentPhotos
+  BatchRecipe batch;             // the last recipe of "まとめて処理…" (its folder in UTF-8)
 
   // Puts `path` first in recentPhotos, dropping an earlier mention and the oldest beyond the
   // limit.

@@ -13,6 +13,7 @@
 #include "layout/sel_shape.h"
 #include "tests/app/window_fixture.h"
 #include "tests/photo_io/exif_segment.h"
+#include "tests/photo_io/heif_files.h"
 
 using namespace rumora;
 
@@ -27,6 +28,7 @@ QAction* MenuAction(TForm1& form, const QString& text) {
 
 const QString kFollowExif = QStringLiteral("写真の向き情報に従う");
 const QString kSmooth = QStringLiteral("なめらかに拡大縮小");
+const QString kMatchColours = QStringLiteral("色をsRGBに合わせる");
 
 }  // namespace
 
@@ -91,8 +93,9 @@ class DesktopTest : public QObject {
     QCOMPARE(w.form->maximumSize(), w.form->minimumSize());
   }
 
-  // The first file dropped opens as the dialog would open it: a JPEG as the photo (upright by
-  // its Exif data unless the option is off), a BMP as the logo; anything else is refused.
+  // The first file dropped opens as the dialog would open it: a JPEG or HEIC as the photo
+  // (upright as the file says unless the option is off), a BMP as the logo; anything else is
+  // refused.
   void drop_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<bool>("followExif");
@@ -101,6 +104,8 @@ class DesktopTest : public QObject {
     QTest::addColumn<int>("warnings");
     QTest::newRow("sideways photo") << "p.jpg" << true << QSize(452, 602) << false << 0;
     QTest::newRow("orientation off") << "p.jpg" << false << QSize(602, 452) << false << 0;
+    QTest::newRow("sideways HEIC") << "p.heic" << true << QSize(452, 602) << false << 0;
+    QTest::newRow("HEIC, orientation off") << "p.heic" << false << QSize(602, 452) << false << 0;
     QTest::newRow("logo") << RUMORA_TEST_DATA "/bmp/win3_24.bmp" << true << QSize(600, 600) << true
                           << 0;
     QTest::newRow("text") << "notes.txt" << true << QSize(600, 600) << false << 1;
@@ -113,6 +118,8 @@ class DesktopTest : public QObject {
     const auto sideways =
         testing::WithApp1(EncodeJpeg(PatternPhoto(64, 48), 90), testing::ExifSegment(6, false));
     WriteBytes(w.PathOf("p.jpg"), ToBytes(sideways));
+    WriteBytes(w.PathOf("p.heic"),
+               ToBytes(testing::EncodeHeic(PatternPhoto(64, 48), {.orientation = 6})));
     w.WriteFile("notes.txt", "not a picture");
     if (!followExif) MenuAction(*w.form, kFollowExif)->trigger();
     const QString path = QFileInfo(file).isAbsolute() ? file : w.PathOf(file);
@@ -125,7 +132,7 @@ class DesktopTest : public QObject {
     QTEST(w.f().Panel2->size(), "panel");
     QTEST(w.f().SelShape2->isVisible(), "logoOpened");
     QTEST(static_cast<int>(w.platform.messages.size()), "warnings");
-    if (path.endsWith(".jpg"))
+    if (path.endsWith(".jpg") || path.endsWith(".heic"))
       QCOMPARE(LoadUserOptions(UserOptionsPath()).recentPhotos.front(), path);
   }
 
@@ -135,26 +142,32 @@ class DesktopTest : public QObject {
   void optionsPersist_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<bool>("smooth");
-    QTest::newRow("missing") << QByteArray() << true;
-    QTest::newRow("damaged") << QByteArray("\0\xff[\x01=\n\0", 7) << true;
-    QTest::newRow("hand-edited") << QByteArray("exifOrientation=yes\nsmoothScaling=False\n")
-                                 << false;
+    QTest::addColumn<bool>("colours");
+    QTest::newRow("missing") << QByteArray() << true << true;
+    QTest::newRow("damaged") << QByteArray("\0\xff[\x01=\n\0", 7) << true << true;
+    QTest::newRow("hand-edited")
+        << QByteArray("exifOrientation=yes\nsmoothScaling=False\ncolourManagement=false\n") << false
+        << false;
   }
   void optionsPersist() {
     QFETCH(QByteArray, file);
     QFETCH(bool, smooth);
+    QFETCH(bool, colours);
     WindowFixture w;
     if (!file.isNull()) w.WriteFile("rumora/rumora.conf", file);
     w.form = std::make_unique<TForm1>(w.platform);
     QVERIFY(w.platform.messages.empty());
     QVERIFY(MenuAction(*w.form, kFollowExif)->isChecked());
     QCOMPARE(MenuAction(*w.form, kSmooth)->isChecked(), smooth);
+    QCOMPARE(MenuAction(*w.form, kMatchColours)->isChecked(), colours);
     MenuAction(*w.form, kSmooth)->trigger();
+    MenuAction(*w.form, kMatchColours)->trigger();
     WritePatternJpeg(w.PathOf("a.jpg"), 32, 24);
     w.form->OpenPhotoFile(w.PathOf("a.jpg"));
 
     w.form = std::make_unique<TForm1>(w.platform);
     QCOMPARE(MenuAction(*w.form, kSmooth)->isChecked(), !smooth);
+    QCOMPARE(MenuAction(*w.form, kMatchColours)->isChecked(), !colours);
     QFile::remove(w.PathOf("a.jpg"));
     QMenu* recent = MenuAction(*w.form, QStringLiteral("最近使った写真(&R)"))->menu();
     emit recent->aboutToShow();

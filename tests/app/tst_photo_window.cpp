@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QMenuBar>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -18,8 +19,11 @@
 #include "layout/region_table.h"
 #include "layout/sel_shape.h"
 #include "layout/trim.h"
+#include "photo_io/photo_reader.h"
 #include "tests/app/photo_files.h"
 #include "tests/app/window_fixture.h"
+#include "tests/photo_io/colour_profiles.h"
+#include "tests/photo_io/heif_files.h"
 
 using namespace rumora;
 
@@ -133,7 +137,8 @@ class PhotoWindowTest : public QObject {
     Click(w.f().BitBtn2);
     QCOMPARE(w.platform.openCalls.size(), size_t{2});
     QCOMPARE(w.platform.openCalls[0].filterDescription, QStringLiteral("jpg"));
-    QCOMPARE(w.platform.openCalls[0].filterPattern, QStringLiteral("*.jpg *.jpeg *.jpe *.jfif"));
+    QCOMPARE(w.platform.openCalls[0].filterPattern,
+             QStringLiteral("*.jpg *.jpeg *.jpe *.jfif *.heic *.heif *.hif"));
     // With no folder recorded yet: the user's pictures folder, or home.
     QVERIFY(QFileInfo(w.platform.openCalls[0].initialFolder).isDir());
     QCOMPARE(w.platform.openCalls[1].initialFolder, w.PathOf("photos") + "/");
@@ -188,7 +193,13 @@ class PhotoWindowTest : public QObject {
                                  "ftypheic",
                                  12) +
                                  tail
-                          << "HEIC/HEIF 形式";
+                          << "HEIF 画像を読み込めません";
+    QTest::newRow("AVIF") << QByteArray(
+                                 "\0\0\0\x18"
+                                 "ftypavif",
+                                 12) +
+                                 tail
+                          << "AVIF 形式の画像です。開けるのは JPEG と HEIC/HEIF 形式";
     QTest::newRow("WebP") << QByteArray("RIFF\x10\0\0\0WEBPVP8 ", 16) + tail << "WebP 形式";
     QTest::newRow("GIF") << QByteArray("GIF89a") + tail << "GIF 形式";
     QTest::newRow("BMP") << QByteArray("BM") + tail << "BMP 形式";
@@ -288,6 +299,51 @@ class PhotoWindowTest : public QObject {
     w.OpenPhoto(QStringLiteral(RUMORA_TEST_DATA "/jpeg/video-001.progressive.truncated.jpeg"));
     QCOMPARE(w.f().WorkingBitmap.Width(), 150);
     QCOMPARE(w.platform.messages.size(), size_t{2});
+  }
+
+  // A photo with a colour profile opens in sRGB while the option is on, the input view made
+  // from the converted rows; as stored while it is off. An unusable profile is said once.
+  void photosOpenInSrgbAsTheOptionSays_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("matchColours");
+    QTest::addColumn<int>("warnings");
+    const Bitmap photo = testing::NoisyGradient(320, 240);
+    const QByteArray p3 = ToBytes(testing::EncodeWithProfile(photo, testing::DisplayP3Profile()));
+    QTest::newRow("P3 JPEG") << "p3.jpg" << p3 << true << 0;
+    QTest::newRow("P3 JPEG, option off") << "p3.jpg" << p3 << false << 0;
+    QTest::newRow("damaged profile")
+        << "bad.jpg"
+        << ToBytes(testing::EncodeWithProfile(photo, std::vector<std::uint8_t>(600, 9))) << true
+        << 1;
+    QTest::newRow("P3 HEIC") << "p3.heic"
+                             << ToBytes(testing::EncodeHeic(
+                                    photo, {.profile = testing::DisplayP3Profile()}))
+                             << true << 0;
+  }
+  void photosOpenInSrgbAsTheOptionSays() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, matchColours);
+    WindowFixture w;
+    TForm1Parts& f = w.f();
+    w.form->SetSmoothScaling(true);
+    if (!matchColours) {
+      for (QAction* action : w.form->findChild<QMenuBar*>()->findChildren<QAction*>()) {
+        if (action->text() == QStringLiteral("色をsRGBに合わせる")) action->trigger();
+      }
+    }
+    w.WriteFile(name, bytes);
+    w.OpenPhoto(w.PathOf(name));
+    const Bitmap expected = ReadPhotoFile(QFile::encodeName(w.PathOf(name)).toStdString(),
+                                          {.matchColours = matchColours});
+    QCOMPARE(Difference(f.WorkingBitmap, expected), QString());
+    QCOMPARE(
+        Difference(f.Image2->Picture(),
+                   ExpectedInputPicture(expected, f.Panel2->size(),
+                                        Bitmap::Filled(600, 600, kInputGrey), Scaling::kSmooth)),
+        QString());
+    QTEST(static_cast<int>(w.platform.messages.size()), "warnings");
   }
 
   void aSettingsFileThatCannotBeWrittenDoesNotStopThePhoto() {

@@ -179,7 +179,7 @@ check "the user can write the program folder and its record" \
 check "the command leads to the installed executable" command_leads_to_program
 check "the menu entry passes desktop-file-validate" entry_is_valid
 for line in "Name=ルモラ" "Categories=Graphics;Photography;" "Icon=rumora" "Exec=\"$command\" %f" \
-  "MimeType=image/jpeg;" "Comment=Turn photos into 600×450 listing pictures for online auctions"; do
+  "MimeType=image/jpeg;image/heic;image/heif;" "Comment=Turn photos into 600×450 listing pictures for online auctions"; do
   check "the menu entry has '$line'" entry_has "$line"
 done
 check "the menu entry has a Japanese comment" grep -q '^Comment\[ja\]=.' "$entry"

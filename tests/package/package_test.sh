@@ -74,7 +74,8 @@ check "/usr/bin/rumora leads to the program folder" \
 depends_on_linked_libraries() {
   local depends p
   depends="$(dpkg-deb -f "$deb" Depends)"
-  for p in libc6 libjpeg62-turbo libqt6widgets6 libqt6gui6 libqt6core6 fonts-ipafont-gothic; do
+  for p in libc6 libjpeg62-turbo libheif1 liblcms2-2 libqt6widgets6 libqt6gui6 libqt6core6 \
+    fonts-ipafont-gothic; do
     [[ ", $depends," =~ ", $p"[\ ,] ]] || { echo "  no $p in Depends: $depends"; return 1; }
   done
 }
