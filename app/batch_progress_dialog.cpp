@@ -75,12 +75,18 @@ BatchProgressDialog::BatchProgressDialog(BatchJob job, Platform& platform, QWidg
   status_->setText(QStringLiteral("0 / %1 枚").arg(job_.photos.size()));
   observer_ = std::make_unique<Observer>(*this);
   thread_ = std::thread([this] {
-    std::vector<BatchPhotoResult> results = RunBatch(job_, *observer_, cancel_, BatchWorkers());
+    std::vector<BatchPhotoResult> results;
+    QString stoppedBy;
+    try {
+      results = RunBatch(job_, *observer_, cancel_, BatchWorkers());
+    } catch (const std::exception&) {
+      stoppedBy = QStringLiteral("メモリが足りなくなりました");
+    }
     QMetaObject::invokeMethod(
         this,
-        [this, results = std::move(results)]() mutable {
+        [this, results = std::move(results), stoppedBy]() mutable {
           results_ = std::move(results);
-          ShowSummary();
+          ShowSummary(stoppedBy);
         },
         Qt::QueuedConnection);
   });
@@ -114,7 +120,7 @@ void BatchProgressDialog::ShowDone(std::size_t index) {
   bar_->setValue(static_cast<int>(done_));
 }
 
-void BatchProgressDialog::ShowSummary() {
+void BatchProgressDialog::ShowSummary(const QString& stoppedBy) {
   thread_.join();
   finished_ = true;
   std::size_t made = 0;
@@ -137,6 +143,9 @@ void BatchProgressDialog::ShowSummary() {
   if (results_.size() < job_.photos.size()) {
     summary += QStringLiteral("中止したため %1 枚は作っていません。")
                    .arg(job_.photos.size() - results_.size());
+  }
+  if (!stoppedBy.isEmpty()) {
+    summary = QStringLiteral("処理を続けられませんでした (%1)。").arg(stoppedBy) + summary;
   }
   status_->setText(summary);
   bar_->setValue(static_cast<int>(results_.size()));

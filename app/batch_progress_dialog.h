@@ -37,7 +37,8 @@ class BatchProgressDialog final : public QDialog {
   class Observer;
   void ShowStarted(std::size_t index);
   void ShowDone(std::size_t index);
-  void ShowSummary();
+  // What was made and what failed; `stoppedBy` says why the batch stopped early, if it did.
+  void ShowSummary(const QString& stoppedBy);
 
   const BatchJob job_;
   Platform& platform_;

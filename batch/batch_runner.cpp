@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <map>
 #include <mutex>
 #include <new>
@@ -84,18 +85,28 @@ class Batch {
         tones_(RecipeToneTable(job.recipe)),
         gate_(AvailableMemory()) {}
 
-  void Work() {
-    for (;;) {
-      if (cancel_.load()) return;
-      const std::size_t index = next_.fetch_add(1);
-      if (index >= job_.photos.size()) return;
-      observer_.PhotoStarted(index);
-      BatchPhotoResult result;
-      result.photo = job_.photos[index];
-      std::optional<MadePicture> made = Make(result);
-      Finish(index, std::move(result), std::move(made));
+  // Each photo's own failures are its result; anything else (no memory left to keep the
+  // results) stops every thread's batch and is kept for RunBatch to throw.
+  void Work() noexcept {
+    try {
+      for (;;) {
+        if (cancel_.load() || stopped_.load()) return;
+        const std::size_t index = next_.fetch_add(1);
+        if (index >= job_.photos.size()) return;
+        observer_.PhotoStarted(index);
+        BatchPhotoResult result;
+        result.photo = job_.photos[index];
+        std::optional<MadePicture> made = Make(result);
+        Finish(index, std::move(result), std::move(made));
+      }
+    } catch (...) {
+      const std::lock_guard lock(mutex_);
+      if (!stoppedBy_) stoppedBy_ = std::current_exception();
+      stopped_ = true;
     }
   }
+
+  std::exception_ptr StoppedBy() const { return stoppedBy_; }
 
   std::vector<BatchPhotoResult> Results() {
     std::vector<BatchPhotoResult> results;
@@ -185,6 +196,8 @@ class Batch {
   const ToneTable tones_;
   MemoryGate gate_;
   std::atomic<std::size_t> next_{0};
+  std::atomic<bool> stopped_{false};
+  std::exception_ptr stoppedBy_;
   std::mutex mutex_;  // guards what follows, and the observer's PhotoDone
   std::map<std::size_t, std::pair<BatchPhotoResult, std::optional<MadePicture>>> ready_;
   std::map<std::size_t, BatchPhotoResult> done_;
@@ -207,6 +220,7 @@ std::vector<BatchPhotoResult> RunBatch(const BatchJob& job, BatchObserver& obser
     }
     batch.Work();
   }
+  if (batch.StoppedBy()) std::rethrow_exception(batch.StoppedBy());
   return batch.Results();
 }
 

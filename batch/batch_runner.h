@@ -55,7 +55,8 @@ unsigned BatchWorkers();
 // `workers` photos are worked on at a time while their memory (the photo, a working copy and the
 // picture) fits in what the system can give; fewer otherwise. The bytes written are the same for
 // any number of workers. Once `cancel` is set no further photo is begun; the photos under way
-// are finished. Returns the results of the photos begun, in their order.
+// are finished. Returns the results of the photos begun, in their order. Throws what stops the
+// batch beyond any one photo (memory running out while the results are kept).
 std::vector<BatchPhotoResult> RunBatch(const BatchJob& job, BatchObserver& observer,
                                        const std::atomic<bool>& cancel, unsigned workers);
 
