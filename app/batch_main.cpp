@@ -25,6 +25,7 @@ int RunBatchCommandLine(int argc, char** argv) {
       SettingsRecordLocation(environment.programFolder, kProgramFolderShared).file;
   const UserOptions options = LoadUserOptions(UserOptionsPath());
   environment.options.followOrientation = options.exifOrientation;
+  environment.options.matchColours = options.colourManagement;
   environment.options.scaling = options.smoothScaling ? Scaling::kSmooth : Scaling::kNearestPixel;
   environment.japanese = JapaneseLocale();
   environment.workers = BatchWorkers();

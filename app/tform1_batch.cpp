@@ -85,6 +85,7 @@ void TForm1::BatchClick() {
     platform_.ShowWarning(this, QStringLiteral("警告"), *problem);
   }
   job.options.followOrientation = options_.exifOrientation;
+  job.options.matchColours = options_.colourManagement;
   job.options.scaling = PictureScaling();
   BatchProgressDialog progress(std::move(job), platform_, this);
   progress.exec();

@@ -32,10 +32,13 @@ struct MadePicture {
 
 enum class Stage { kOpen, kMake, kWrite };
 
-bool LooksLikeJpeg(const std::string& path) {
+// Whether the file starts as a photo that opens does: a JPEG's first marker, or the box of an
+// ISO media file (HEIF).
+bool LooksLikeAPhoto(const std::string& path) {
   try {
-    const std::vector<std::uint8_t> start = ReadFileStart(path, 3);
-    return start.size() == 3 && start[0] == 0xFF && start[1] == 0xD8 && start[2] == 0xFF;
+    const std::vector<std::uint8_t> start = ReadFileStart(path, 8);
+    const bool jpeg = start.size() >= 3 && start[0] == 0xFF && start[1] == 0xD8 && start[2] == 0xFF;
+    return jpeg || (start.size() == 8 && std::equal(start.begin() + 4, start.end(), "ftyp"));
   } catch (const std::exception&) {
     return false;
   }
@@ -61,8 +64,8 @@ void DescribeFailure(Stage stage, const std::string& photo, BatchPhotoResult& re
     case Stage::kOpen:
       if (code != 0) {
         result.failureInEnglish = "cannot read the photo" + reason;
-      } else if (!LooksLikeJpeg(photo)) {
-        result.failureInEnglish = "not a photo file that opens (JPEG)";
+      } else if (!LooksLikeAPhoto(photo)) {
+        result.failureInEnglish = "not a photo file that opens (JPEG, HEIF)";
       } else {
         result.failureInEnglish = "the photo is damaged, too large or of a kind that does not open";
       }

@@ -47,7 +47,7 @@ TEST(BatchCommand, ExitStatusesAndLines) {
       {{out, bad, f.folder.Path("none.jpg")},
        false,
        1,
-       "failed: " + bad + ": not a photo file that opens (JPEG)\nfailed: " +
+       "failed: " + bad + ": not a photo file that opens (JPEG, HEIF)\nfailed: " +
            f.folder.Path("none.jpg") + ": cannot read the photo: No such file or directory\n"},
   };
   for (const Case& c : cases) {
