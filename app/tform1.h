@@ -20,6 +20,7 @@ class QCheckBox;
 class QCloseEvent;
 class QComboBox;
 class QDragEnterEvent;
+class QDragMoveEvent;
 class QDropEvent;
 class QKeySequence;
 class QGroupBox;
@@ -198,7 +199,9 @@ class TForm1 final : public QWidget, private TForm1Parts {
   // Arrow keys on a view with focus move its red frame.
   bool eventFilter(QObject* watched, QEvent* event) override;
   // A file dropped anywhere on the window: the first of several is opened as a photo or a logo.
+  // While a tone pass runs, a drop is refused.
   void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
  private:
@@ -270,6 +273,8 @@ class TForm1 final : public QWidget, private TForm1Parts {
   // A recent photo opened as a dropped one is; a photo no longer there leaves the list with a
   // warning.
   void OpenRecentPhoto(const QString& path);
+  // Stores the user's options; a failure is said once a run.
+  void StoreUserOptions();
   // Puts an opened photo first in the recent photos.
   void RememberPhoto(const QString& path);
   void OpenNeighbourPhoto(bool forward);
@@ -323,6 +328,9 @@ class TForm1 final : public QWidget, private TForm1Parts {
   void OpenPresetLogo(int source);
   void RunTonePass(const std::function<void(Bitmap&)>& pass);
   void ShiftWorkingBrightness();
+  // Turns the open photo upright as its file says, or back as it is stored, as the option now
+  // says: one step to undo.
+  void FollowOrientationOption();
   // Turns the working bitmap a quarter and shows it; on failure nothing has changed.
   void TurnWorkingBitmap(bool clockwise);
   void TurnAsAStep(bool clockwise);
@@ -356,8 +364,11 @@ class TForm1 final : public QWidget, private TForm1Parts {
   std::function<void()> historyChanged_;
   bool outputUnsaved_ = false;
   Bitmap savedOutput_;  // the output as last saved; empty before the first save
-  // The Exif orientation the photo has been turned upright by (1: none); a photo step keeps it.
+  // The open photo's Exif orientation, and the one it has been turned upright by (1: none); a
+  // photo step keeps the latter.
+  std::int32_t photoOrientation_ = 1;
   std::int32_t uprightOrientation_ = 1;
+  bool optionsUnsavedSaid_ = false;
   QAction* smoothScalingAction_ = nullptr;
   SettingsRecordPlace recordPlace_;
   QLabel* statusLine_ = nullptr;

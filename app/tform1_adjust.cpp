@@ -13,6 +13,8 @@
 #include "imaging/error.h"
 #include "imaging/quarter_turn.h"
 #include "imaging/shift_brightness.h"
+#include "imaging/upright_turn.h"
+#include "photo_io/exif_orientation.h"
 
 namespace rumora {
 
@@ -72,6 +74,19 @@ void TForm1::BitBtn4Click() {
 void TForm1::BitBtn6Click() {
   CheckBox1->setChecked(true);
   ShiftWorkingBrightness();
+}
+
+void TForm1::FollowOrientationOption() {
+  const int wanted = options_.exifOrientation ? photoOrientation_ : kOrientationAsStored;
+  if (WorkingBitmap.Empty() || wanted == uprightOrientation_) return;
+  BusyCursor busy;
+  // One of the two is the photo as stored: back to it, then upright as wanted.
+  Bitmap photo(WorkingBitmap);
+  TurnUpright(photo, InverseOrientation(uprightOrientation_), *progress_);
+  TurnUpright(photo, wanted, *progress_);
+  CommitPhotoStep(std::move(photo), FreeRotationDone, wanted);
+  ViewToShow = 1;
+  UpdateViews();
 }
 
 // With no photo opened a turn returns quietly: an empty photo has no proportions to size the

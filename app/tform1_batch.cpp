@@ -79,7 +79,7 @@ void TForm1::BatchClick() {
     if (dialog.exec() != QDialog::Accepted) return;
     job.recipe = dialog.Recipe();
     options_.batch = job.recipe;
-    SaveUserOptions(UserOptionsPath(), options_);
+    StoreUserOptions();
     const auto problem = PrepareBatch(dialog.Inputs(), job);
     if (!problem) break;
     platform_.ShowWarning(this, QStringLiteral("警告"), *problem);

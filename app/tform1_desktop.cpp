@@ -1,6 +1,7 @@
 // What the window offers as a desktop program around its own controls: the menu bar with its
 // shortcuts, recent photos, the user's options, files dropped on the window, and the about box.
 #include <QAction>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -10,14 +11,11 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QUrl>
-#include <cstdio>
-// clang-format off
-#include <jpeglib.h>  // after <cstdio>: it uses FILE and size_t without declaring them
-// clang-format on
 
 #include "app/command_line.h"
 #include "app/platform.h"
 #include "app/tform1.h"
+#include "photo_io/jpeg_writer.h"
 
 namespace rumora {
 namespace {
@@ -31,18 +29,25 @@ bool IsBmpFile(const QString& path) {
   return file.open(QIODevice::ReadOnly) && file.read(2) == "BM";
 }
 
+// The first of the files dropped (only that one opens), when it is a local file.
+std::optional<QString> DroppedFile(const QDropEvent& event) {
+  const QList<QUrl> urls = event.mimeData()->urls();
+  if (urls.isEmpty() || !urls.front().isLocalFile()) return std::nullopt;
+  return urls.front().toLocalFile();
+}
+
 QString AboutText() {
   return QStringLiteral(
              "<p><b>ルモラ</b> %1</p>"
              "<p>写真から 600×450 の出品画像を作ります。</p>"
              "<p>使っているライブラリ:</p><ul>"
              "<li>Qt %2 — GNU LGPL 3</li>"
-             "<li>libjpeg-turbo (JPEG ライブラリ %3) — IJG ライセンス、修正 BSD ライセンス "
+             "<li>libjpeg-turbo %3 — IJG ライセンス、修正 BSD ライセンス "
              "(Independent JPEG Group のソフトウェアを含みます)</li>"
              "<li>libheif、libde265 — GNU LGPL 3</li>"
              "<li>Little CMS — MIT ライセンス</li></ul>")
-      .arg(ProgramVersion(), QString::fromLatin1(qVersion()))
-      .arg(JPEG_LIB_VERSION / 10.0, 0, 'f', 1);
+      .arg(ProgramVersion(), QString::fromLatin1(qVersion()),
+           QString::fromStdString(JpegLibraryVersion()));
 }
 
 }  // namespace
@@ -104,8 +109,9 @@ void TForm1::CreateMenuBar() {
   const auto addOption = [&](const QString& text, bool UserOptions::*option) {
     QAction* action = AddMenuAction(options, text, {}, [this, option] {
       options_.*option = !(options_.*option);
-      SaveUserOptions(UserOptionsPath(), options_);
+      StoreUserOptions();
       if (option == &UserOptions::smoothScaling) SetSmoothScaling(options_.smoothScaling);
+      if (option == &UserOptions::exifOrientation) FollowOrientationOption();
     });
     action->setCheckable(true);
     action->setChecked(options_.*option);
@@ -131,6 +137,16 @@ void TForm1::CreateMenuBar() {
   setFixedSize(client_->width(), client_->height() + menuHeight);
 }
 
+void TForm1::StoreUserOptions() {
+  if (SaveUserOptions(UserOptionsPath(), options_) || optionsUnsavedSaid_) return;
+  optionsUnsavedSaid_ = true;
+  platform_.ShowWarning(this, QStringLiteral("警告"),
+                        QStringLiteral("設定を保存できませんでした。\n%1\n\n"
+                                       "このまま使えますが、変えた設定と最近使った写真は次回に"
+                                       "残りません。")
+                            .arg(QDir::toNativeSeparators(UserOptionsPath())));
+}
+
 void TForm1::FillRecentMenu() {
   recentMenu_->clear();
   for (const QString& path : options_.recentPhotos) {
@@ -146,7 +162,7 @@ void TForm1::FillRecentMenu() {
 void TForm1::OpenRecentPhoto(const QString& path) {
   if (!QFileInfo::exists(path)) {
     options_.recentPhotos.removeAll(path);
-    SaveUserOptions(UserOptionsPath(), options_);
+    StoreUserOptions();
     platform_.ShowWarning(
         this, QStringLiteral("警告"),
         QStringLiteral("写真が見つかりません。最近使った写真から外しました。\n%1").arg(path));
@@ -157,20 +173,28 @@ void TForm1::OpenRecentPhoto(const QString& path) {
 
 void TForm1::RememberPhoto(const QString& path) {
   options_.AddRecentPhoto(QFileInfo(path).absoluteFilePath());
-  SaveUserOptions(UserOptionsPath(), options_);
+  StoreUserOptions();
 }
 
-void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-  const QList<QUrl> urls = event->mimeData()->urls();
-  if (!urls.isEmpty() && urls.front().isLocalFile()) event->acceptProposedAction();
+void TForm1::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
+
+// Nothing opens while a tone pass runs: the drop is refused, and the pointer shows it.
+void TForm1::dragMoveEvent(QDragMoveEvent* event) {
+  if (!tonePassRunning_ && DroppedFile(*event)) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
 }
 
 void TForm1::dropEvent(QDropEvent* event) {
-  const QList<QUrl> urls = event->mimeData()->urls();
-  if (urls.isEmpty() || !urls.front().isLocalFile()) return;
+  const std::optional<QString> path = DroppedFile(*event);
+  if (tonePassRunning_ || !path) {
+    event->ignore();
+    return;
+  }
   event->acceptProposedAction();
-  const QString path = urls.front().toLocalFile();  // only the first of several files
-  Run([this, path] { OpenDroppedFile(path); });
+  Run([this, path] { OpenDroppedFile(*path); });
 }
 
 void TForm1::OpenDroppedFile(const QString& path) {

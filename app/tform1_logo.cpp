@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -79,7 +80,11 @@ void TForm1::OpenLogoFileAt(const QString& path) {
 
 void TForm1::ShowLogoFile(const std::optional<QString>& path) {
   try {
-    if (path) LoadLogo(*path);
+    if (path) {
+      LoadLogo(*path);
+      options_.logoFolder = QFileInfo(*path).absolutePath();
+      StoreUserOptions();
+    }
     ViewToShow = 0;
     UpdateViews();
     SizeLogoFrame();
@@ -94,7 +99,10 @@ void TForm1::ShowLogoFile(const std::optional<QString>& path) {
 void TForm1::BitBtn9Click() {
   const int source = ComboBox1->currentIndex();
   if (LogoSource::IsFile(source)) {
-    logoDialogFolder_ = platform_.ExecutableFolder() + QString::fromUtf8(kLogoFolder);
+    // The folder of the last logo opened; at first the logos that come with the program.
+    logoDialogFolder_ = QFileInfo(options_.logoFolder).isDir()
+                            ? options_.logoFolder
+                            : platform_.ExecutableFolder() + QString::fromUtf8(kLogoFolder);
     OpenLogoFile();
     return;
   }

@@ -21,6 +21,7 @@
 #include "imaging/growing_stretch.h"
 #include "layout/sel_shape.h"
 #include "photo_io/atomic_file.h"
+#include "photo_io/exif_orientation.h"
 #include "photo_io/jpeg_writer.h"
 #include "photo_io/photo_reader.h"
 #include "photo_io/sjis_names.h"
@@ -159,6 +160,8 @@ bool TForm1::LoadPhoto(const QString& path) {
       grown.emplace(reader.Width(), reader.Height(), panel.width, panel.height, picture.Width(),
                     picture.Height());
     }
+    const int stated = reader.StatedOrientation();  // Decode closes the reader
+    const int upright = reader.TurnsAfterDecoding() ? stated : kOrientationAsStored;
     Bitmap photo;
     {
       // A HEIF photo is decoded whole on another thread while the window handles its events
@@ -173,6 +176,8 @@ bool TForm1::LoadPhoto(const QString& path) {
     // together.
     ReplaceWorkingBitmap(photo, grown ? &*grown : nullptr);
     history_.ForgetPhotoSteps();
+    photoOrientation_ = stated;
+    uprightOrientation_ = upright;
     photoPath_ = path;
   } catch (const std::exception& e) {
     WarnOpenFailure(QStringLiteral("写真"), path, "JPEG と HEIC/HEIF", e);

@@ -18,6 +18,7 @@ const QString kBatchToneKey = QStringLiteral("batch/tone");
 const QString kBatchLogoKey = QStringLiteral("batch/logo");
 const QString kBatchFolderKey = QStringLiteral("batch/outputFolder");
 const QString kBatchNameKey = QStringLiteral("batch/namePattern");
+const QString kLogoFolderKey = QStringLiteral("logoFolder");
 
 // Only "true" and "false" count: a hand-edited "yes" or a damaged line keeps the default.
 bool ReadBool(const QSettings& settings, const QString& key, bool fallback) {
@@ -82,6 +83,7 @@ UserOptions LoadUserOptions(const QString& path) {
   options.exifOrientation = ReadBool(settings, kExifOrientationKey, options.exifOrientation);
   options.smoothScaling = ReadBool(settings, kSmoothScalingKey, options.smoothScaling);
   options.colourManagement = ReadBool(settings, kColourManagementKey, options.colourManagement);
+  options.logoFolder = settings.value(kLogoFolderKey).toString();
   for (const QString& photo : settings.value(kRecentPhotosKey).toStringList()) {
     if (!photo.isEmpty() && !options.recentPhotos.contains(photo) &&
         options.recentPhotos.size() < UserOptions::kMaxRecentPhotos) {
@@ -102,6 +104,7 @@ bool SaveUserOptions(const QString& path, const UserOptions& options) {
   settings.setValue(kColourManagementKey, options.colourManagement);
   settings.setValue(kRecentPhotosKey, options.recentPhotos);
   WriteBatchRecipe(settings, options.batch);
+  settings.setValue(kLogoFolderKey, options.logoFolder);
   settings.sync();
   return settings.status() == QSettings::NoError;
 }

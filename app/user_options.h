@@ -17,6 +17,7 @@ struct UserOptions {
   bool colourManagement = true;  // convert photos with a colour profile to sRGB
   QStringList recentPhotos;      // most recent first, at most kMaxRecentPhotos
   BatchRecipe batch;             // the last recipe of "まとめて処理…" (its folder in UTF-8)
+  QString logoFolder;            // the folder of the last logo file opened; empty: none yet
 
   // Puts `path` first in recentPhotos, dropping an earlier mention and the oldest beyond the
   // limit.

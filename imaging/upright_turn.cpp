@@ -66,4 +66,10 @@ void TurnUpright(Bitmap& photo, int orientation, Progress& progress) {
   }
 }
 
+int InverseOrientation(int orientation) {
+  if (orientation == 6) return 8;
+  if (orientation == 8) return 6;
+  return orientation;
+}
+
 }  // namespace rumora

@@ -14,4 +14,8 @@ namespace rumora {
 // buffer). Throws Error as a quarter turn does, the photo then unchanged.
 void TurnUpright(Bitmap& photo, int orientation, Progress& progress);
 
+// The orientation value that undoes `orientation`'s turn: 6 and 8 undo each other, every other
+// value undoes itself.
+int InverseOrientation(int orientation);
+
 }  // namespace rumora

@@ -115,4 +115,12 @@ std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bitmap, int quality) {
   return out;
 }
 
+std::string JpegLibraryVersion() {
+  // The library's own release, not JPEG_LIB_VERSION: that is the interface level it offers
+  // (6.2 for every release with the classic interface).
+  constexpr int kVersion = LIBJPEG_TURBO_VERSION_NUMBER;
+  return std::to_string(kVersion / 1000000) + "." + std::to_string(kVersion / 1000 % 1000) + "." +
+         std::to_string(kVersion % 1000);
+}
+
 }  // namespace rumora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "imaging/bitmap.h"
@@ -13,5 +14,8 @@ namespace rumora {
 // writing them is the caller's step. Throws Error when the bitmap cannot be encoded (empty, or
 // wider or higher than 65500 pixels).
 std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bitmap, int quality = 90);
+
+// The release of the JPEG library the program is built with ("2.1.5"), for the about box.
+std::string JpegLibraryVersion();
 
 }  // namespace rumora

@@ -78,6 +78,7 @@ struct PhotoReader::Impl {
   bool heif = false;
   JpegDecoder jpeg;
   HeifDecoder heifDecoder;
+  int stated = kOrientationAsStored;
   int orientation = kOrientationAsStored;  // the turn Decode applies afterwards
   SrgbConversionPlan colours;
 };
@@ -103,7 +104,8 @@ void PhotoReader::Open(const std::string& path) {
     }
   } else {
     impl->jpeg.Open(path);
-    if (options_.followOrientation) impl->orientation = impl->jpeg.ExifOrientation();
+    impl->stated = impl->jpeg.ExifOrientation();
+    if (options_.followOrientation) impl->orientation = impl->stated;
     if (options_.matchColours) {
       impl->colours = PlanSrgbConversion(impl->jpeg.IccProfile(), impl->jpeg.Grey());
     }
@@ -120,6 +122,8 @@ int PhotoReader::Height() const {
   if (!impl_) return 0;
   return impl_->heif ? impl_->heifDecoder.Height() : impl_->jpeg.Height();
 }
+
+int PhotoReader::StatedOrientation() const { return impl_ ? impl_->stated : kOrientationAsStored; }
 
 bool PhotoReader::TurnsAfterDecoding() const {
   return impl_ && impl_->orientation != kOrientationAsStored;

@@ -54,6 +54,9 @@ class PhotoReader {
   // The size of the rows Decode hands to `arriving`; 0 before a successful Open.
   int Width() const;
   int Height() const;
+  // The Exif orientation a JPEG file states (kOrientationAsStored when it states none), whether
+  // or not Decode follows it. A HEIF photo is turned by the library as it decodes it: none.
+  int StatedOrientation() const;
   // Whether Decode turns or mirrors the photo after its last row has arrived: the arriving rows
   // then do not show the photo as it is returned.
   bool TurnsAfterDecoding() const;

@@ -3,13 +3,16 @@
 // while a tone pass handles events.
 #include <QApplication>
 #include <QCheckBox>
+#include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 #include <cmath>
 #include <functional>
 
@@ -219,6 +222,7 @@ class AdjustWindowTest : public QObject {
     bool ranInsidePass = false;
     bool visibleAfterClose = false;
     bool handlerRan = false;
+    bool dropTaken = false;
     const bool angleModeBefore = f.CheckBox4->isChecked();
     const QString angleBefore = f.Edit1->text();
     QTimer::singleShot(0, w.form.get(), [&] {
@@ -234,6 +238,15 @@ class AdjustWindowTest : public QObject {
                f.BitBtn1, f.SpeedButton1}) {
         Click(button);
       }
+      // A file dropped meanwhile is refused, not taken and forgotten.
+      QMimeData data;
+      data.setUrls({QUrl::fromLocalFile(w.PathOf("p.jpg"))});
+      QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
+      QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
+      for (QDropEvent* event : {static_cast<QDropEvent*>(&enter), &drop}) {
+        QApplication::sendEvent(w.form.get(), event);
+        dropTaken = dropTaken || event->isAccepted();
+      }
       w.form->close();
       visibleAfterClose = w.form->isVisible();
     });
@@ -241,6 +254,7 @@ class AdjustWindowTest : public QObject {
 
     QVERIFY(ranInsidePass);
     QVERIFY(!handlerRan);
+    QVERIFY(!dropTaken);
     QCOMPARE(f.CheckBox4->isChecked(), angleModeBefore);
     QCOMPARE(f.Edit1->text(), angleBefore);
     QVERIFY(visibleAfterClose);

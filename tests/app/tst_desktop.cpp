@@ -132,8 +132,24 @@ class DesktopTest : public QObject {
     QTEST(w.f().Panel2->size(), "panel");
     QTEST(w.f().SelShape2->isVisible(), "logoOpened");
     QTEST(static_cast<int>(w.platform.messages.size()), "warnings");
-    if (path.endsWith(".jpg") || path.endsWith(".heic"))
-      QCOMPARE(LoadUserOptions(UserOptionsPath()).recentPhotos.front(), path);
+    if (!path.endsWith(".jpg") && !path.endsWith(".heic")) return;
+    QCOMPARE(LoadUserOptions(UserOptionsPath()).recentPhotos.front(), path);
+    // The option turns an open JPEG photo at once, as a step to undo.
+    if (path.endsWith(".heic")) return;
+    const QSize panel = w.f().Panel2->size();
+    MenuAction(*w.form, kFollowExif)->trigger();
+    QCOMPARE(w.f().Panel2->size(), panel.transposed());
+    w.form->Run([&] { w.form->Undo(); });
+    QCOMPARE(w.f().Panel2->size(), panel);
+  }
+
+  // Options that cannot be stored (a folder where the file goes) are said once a run.
+  void optionsThatCannotBeStoredAreSaidOnce() {
+    WindowFixture w;
+    QDir().mkpath(w.PathOf("rumora/rumora.conf"));
+    MenuAction(*w.form, kSmooth)->trigger();
+    MenuAction(*w.form, kSmooth)->trigger();
+    QCOMPARE(w.platform.messages.size(), size_t{1});
   }
 
   // The options file as a user or a crash may leave it: what it says usably is taken, the rest

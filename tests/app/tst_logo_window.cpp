@@ -149,7 +149,14 @@ class LogoWindowTest : public QObject {
     const FakePlatform::DialogCall& call = w.platform.openCalls.back();
     QCOMPARE(call.filterPattern, QStringLiteral("*.bmp"));
     QCOMPARE(call.filterDescription, QStringLiteral("*.bmp"));
-    QCOMPARE(call.initialFolder, w.platform.executableFolder + "logo_design");
+    // The folder of the last logo opened, kept for the next run; at first the program's logos.
+    const QString lastFolder = QFileInfo(before).absolutePath();
+    QCOMPARE(call.initialFolder,
+             logoBefore ? lastFolder : w.platform.executableFolder + "logo_design");
+    QCOMPARE(LoadUserOptions(UserOptionsPath()).logoFolder, picked
+                                                                ? QFileInfo(chosen).absolutePath()
+                                                            : logoBefore ? lastFolder
+                                                                         : QString());
     const QSize logo = picked || logoBefore ? QSize(13, 7) : QSize(200, 200);
     QCOMPARE(QSize(w.f().Image13.ControlWidth(), w.f().Image13.ControlHeight()), logo);
     if (picked || logoBefore) {

@@ -38,6 +38,9 @@ TEST_P(UprightTurnTest, ShowsStoredRowAndColumnZeroAlongTheirSides) {
           << "orientation " << o << " at " << x << "," << y;
     }
   }
+  TurnUpright(photo, InverseOrientation(o), progress);
+  EXPECT_EQ(photo.Pixel(6, 3), testing::CoordinateBitmap(7, 4).Pixel(6, 3)) << o;
+  EXPECT_EQ(photo.Width(), 7) << o;
 }
 
 INSTANTIATE_TEST_SUITE_P(EachValue, UprightTurnTest, ::testing::Range(0, 10));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "imaging/error.h"
 #include "photo_io/jpeg_reader.h"
 #include "tests/photo_io/test_support.h"
@@ -80,6 +82,11 @@ TEST(EncodeJpeg, QualityChangesTheTables) {
 }
 
 TEST(EncodeJpeg, EmptyPictureIsAnError) { EXPECT_THROW(EncodeJpeg(Bitmap()), Error); }
+
+// The library's release ("2.1.5"), not the interface level it offers ("6.2").
+TEST(EncodeJpeg, NamesTheLibrarysRelease) {
+  EXPECT_TRUE(std::regex_match(JpegLibraryVersion(), std::regex(R"([1-9]\d*\.\d+\.\d+)")));
+}
 
 // Every parameter but the quality stays at the library's default, exactly as the library's own
 // command-line encoder leaves them.
