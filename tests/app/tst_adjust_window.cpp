@@ -190,18 +190,21 @@ class AdjustWindowTest : public QObject {
     QVERIFY(w.platform.messages.empty());
   }
 
+  // The tone passes, the turns, the free rotation and the trim do nothing without a photo.
   void buttonsWithoutAPhotoChangeNothing() {
     WindowFixture w;
     TForm1Parts& f = w.f();
     const QSize panelBefore = f.Panel2->size();
-    const Bitmap pictureBefore = f.Image2->Picture();
-    for (QPushButton* button : {f.BitBtn5, f.BitBtn4, f.BitBtn6, f.BitBtn7, f.BitBtn8}) {
+    const Bitmap pictureBefore = f.Image2->Picture(), output = f.Image1->Picture();
+    for (QPushButton* button :
+         {f.BitBtn5, f.BitBtn4, f.BitBtn6, f.BitBtn7, f.BitBtn8, f.BitBtn11, f.BitBtn3}) {
       const QList<int> bar = BarValuesDuring(f, [&] { Click(button); });
       QVERIFY2(bar.isEmpty(), qPrintable(button->text()));
       QCOMPARE(f.ProgressBar1->maximum(), 100);
-      QVERIFY(f.WorkingBitmap.Empty());
+      QVERIFY(f.WorkingBitmap.Empty() && f.FreeRotationDone == 0 && f.Panel2->isVisible());
       QCOMPARE(f.Panel2->size(), panelBefore);
       QCOMPARE(Difference(f.Image2->Picture(), pictureBefore), QString());
+      QCOMPARE(Difference(f.Image1->Picture(), output), QString());
     }
     QVERIFY(w.platform.messages.empty());
   }

@@ -16,84 +16,44 @@ using namespace rumora;
 
 namespace {
 
-// Failing allocations: while failAfter is 0 or more, it counts down the allocations of 16 KiB or
-// more, and the one made at 0 throws std::bad_alloc. Those are the pictures and tables a step
-// makes; the toolkit's own objects are smaller or come from malloc.
+// While failAfter is 0 or more it counts down the allocations of 16 KiB or more (the pictures and
+// tables a step makes; the toolkit's objects are smaller or come from malloc): that one fails.
 std::atomic<int> failAfter{-1};
 
-void* Allocate(std::size_t size) {
-  if (size >= (16 << 10) && failAfter.load() >= 0 && failAfter.fetch_sub(1) == 0) {
+void* Allocate(std::size_t n) {
+  if (n >= (16 << 10) && failAfter.load() >= 0 && failAfter.fetch_sub(1) == 0) {
     throw std::bad_alloc();
   }
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  if (void* p = std::malloc(n == 0 ? 1 : n)) return p;
   throw std::bad_alloc();
-}
-
-void* AllocateOrNull(std::size_t size) noexcept {
-  try {
-    return Allocate(size);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
 }
 
 }  // namespace
 
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  return AllocateOrNull(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  return AllocateOrNull(size);
+void* operator new(std::size_t n) { return Allocate(n); }
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+  return std::malloc(n == 0 ? 1 : n);
 }
 void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 
-// What a step may change: the photo, the output and whether the photo was freely rotated.
-std::tuple<Bitmap, Bitmap, int> Now(TForm1Parts& f) {
-  return {f.WorkingBitmap, f.Image1->Picture(), f.FreeRotationDone};
+// What the steps change, each part in short (a picture as its size and a hash of its pixels):
+// the photo, the output, whether the photo was freely rotated, the input view with its panel,
+// and what can be undone and redone.
+QStringList Now(TForm1& form) {
+  const TForm1Parts& f = TForm1TestAccess::Parts(form);
+  const auto picture = [](const Bitmap& b) {
+    const QByteArrayView bytes(b.Data(), static_cast<qsizetype>(b.SizeInBytes()));
+    return QString("%1x%2 #%3").arg(b.Width()).arg(b.Height()).arg(qHash(bytes));
+  };
+  return {picture(f.WorkingBitmap), picture(f.Image1->Picture()),
+          QString::number(f.FreeRotationDone),
+          picture(f.Image2->Picture()) +
+              QString(" in %1x%2").arg(f.Panel2->width()).arg(f.Panel2->height()),
+          QString("undo %1 redo %2").arg(form.CanUndo()).arg(form.CanRedo())};
 }
-
-bool Same(const std::tuple<Bitmap, Bitmap, int>& a, const std::tuple<Bitmap, Bitmap, int>& b) {
-  return Difference(std::get<0>(a), std::get<0>(b)).isEmpty() &&
-         Difference(std::get<1>(a), std::get<1>(b)).isEmpty() && std::get<2>(a) == std::get<2>(b);
-}
-
-// What a failed step must leave as it was, and a done step as the step makes it.
-struct Shown {
-  Bitmap photo, input, output;
-  QSize panel;
-  int freeRotationDone;
-  bool canUndo, canRedo;
-
-  explicit Shown(TForm1& form)
-      : photo(TForm1TestAccess::Parts(form).WorkingBitmap),
-        input(TForm1TestAccess::Parts(form).Image2->Picture()),
-        output(TForm1TestAccess::Parts(form).Image1->Picture()),
-        panel(TForm1TestAccess::Parts(form).Panel2->size()),
-        freeRotationDone(TForm1TestAccess::Parts(form).FreeRotationDone),
-        canUndo(form.CanUndo()),
-        canRedo(form.CanRedo()) {}
-  // Where the two differ; empty when they do not. The history may be shorter after a step that
-  // could not keep its state.
-  QString DifferenceFrom(const Shown& o, bool historyAsWell) const {
-    for (const auto& [name, a, b] :
-         {std::tuple{"photo", &photo, &o.photo}, std::tuple{"input view", &input, &o.input},
-          std::tuple{"output", &output, &o.output}}) {
-      if (const QString d = Difference(*a, *b); !d.isEmpty()) return name + QString(": ") + d;
-    }
-    if (panel != o.panel || freeRotationDone != o.freeRotationDone) return "panel or flag";
-    if (historyAsWell && (canUndo != o.canUndo || canRedo != o.canRedo)) return "history";
-    return QString();
-  }
-};
 
 }  // namespace
 
@@ -118,30 +78,31 @@ class HistoryWindowTest : public QObject {
     const std::function<void()> steps[] = {[&] { Click(f.BitBtn4); }, [&] { Click(f.BitBtn7); },
                                            [&] { Click(f.BitBtn11); }, [&] { Click(f.BitBtn3); },
                                            [&] { Click(f.BitBtn9), Click(f.BitBtn10); }};
-    std::vector pictures{Now(f)};
+    std::vector pictures{Now(*w.form).mid(0, 3)};
     for (const auto& step : steps) {
       step();
-      pictures.push_back(Now(f));
+      pictures.push_back(Now(*w.form).mid(0, 3));
     }
     QVERIFY(w.platform.messages.empty());
     QVERIFY(w.form->OutputUnsaved());
     QCOMPARE(notices, 1 + 5);  // the opening, then each step
-    for (int i = 5; i > 0; --i) {
+    for (int i = 4; i >= 0; --i) {
       w.form->Run([&] { w.form->Undo(); });
-      QVERIFY2(Same(Now(f), pictures[i - 1]), qPrintable(QString::number(i)));
+      QCOMPARE(Now(*w.form).mid(0, 3), pictures[i]);
     }
     QVERIFY(!w.form->CanUndo());
     for (int i = 1; i <= 5; ++i) {
       w.form->Run([&] { w.form->Redo(); });
-      QVERIFY2(Same(Now(f), pictures[i]), qPrintable(QString::number(i)));
+      QCOMPARE(Now(*w.form).mid(0, 3), pictures[i]);
     }
     QVERIFY(!w.form->CanRedo());
     // A new photo starts a new photo history; the output's goes on.
     w.OpenPatternPhoto(90, 120);
-    w.form->Run([&] { w.form->Undo(); });
-    QVERIFY(Same(Now(f), {f.WorkingBitmap, std::get<1>(pictures[4]), 0}));
-    w.form->Run([&] { w.form->Undo(); });
-    QVERIFY(!w.form->CanUndo() && Same(Now(f), {f.WorkingBitmap, std::get<1>(pictures[0]), 0}));
+    for (const int i : {4, 0}) {
+      w.form->Run([&] { w.form->Undo(); });
+      QCOMPARE(Now(*w.form).mid(1, 2), QStringList({pictures[i][1], "0"}));
+    }
+    QVERIFY(!w.form->CanUndo());
   }
 
   // A step that runs out of memory at any point either is done whole (also when it could not
@@ -175,30 +136,23 @@ class HistoryWindowTest : public QObject {
       steps[step]();
     };
     setUp();
-    const Shown before(*w->form);
-    std::vector<std::pair<int, Shown>> doneDespiteFailure;  // unrecorded, for want of memory
+    const QStringList before = Now(*w->form);
+    QList<QStringList> doneDespiteFailure;  // done unrecorded, for want of memory
     for (int k = 0;; ++k) {
       failAfter = k;
       run();
       const bool failed = failAfter.exchange(-1) < 0;
-      const Shown now(*w->form);
-      if (!w->platform.messages.empty()) {
-        QVERIFY2(now.DifferenceFrom(before, true).isEmpty(),
-                 qPrintable(QString("allocation %1: ").arg(k) + now.DifferenceFrom(before, true)));
+      if (!w->platform.messages.empty()) {  // the failure was reported: nothing changed
+        QCOMPARE(Now(*w->form), before);
         w->platform.messages.clear();
-        continue;
-      }
-      if (!failed) {
-        QVERIFY(!now.DifferenceFrom(before, false).isEmpty());
-        for (const auto& [at, shown] : doneDespiteFailure) {
-          QVERIFY2(
-              shown.DifferenceFrom(now, false).isEmpty(),
-              qPrintable(QString("allocation %1: ").arg(at) + shown.DifferenceFrom(now, false)));
-        }
+      } else if (failed) {
+        doneDespiteFailure << Now(*w->form).mid(0, 4);
+        setUp();
+      } else {
+        QVERIFY(Now(*w->form).mid(0, 4) != before.mid(0, 4));
+        for (const QStringList& done : doneDespiteFailure) QCOMPARE(done, Now(*w->form).mid(0, 4));
         break;
       }
-      doneDespiteFailure.emplace_back(k, now);
-      setUp();
     }
   }
 
@@ -216,7 +170,6 @@ class HistoryWindowTest : public QObject {
     QTest::newRow("save") << "t" << A::kSave << "out.jpg" << true;
     QTest::newRow("a new white picture") << "tn" << A::kCancel << "" << true;
     QTest::newRow("saved, then undone back to it") << "tsnu" << A::kCancel << "" << true;
-    QTest::newRow("saved, then undone past it") << "tsuu" << A::kCancel << "" << true;
     QTest::newRow("undone to the white picture") << "tu" << A::kCancel << "" << true;
     QTest::newRow("changed after saving") << "nst" << A::kCancel << "" << false;
   }

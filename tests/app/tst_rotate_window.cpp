@@ -78,17 +78,6 @@ class RotateWindowTest : public QObject {
     QCOMPARE(f.FreeRotationDone, 1);
   }
 
-  void withNoPhotoNothingHappens() {
-    WindowFixture w;
-    TForm1Parts& f = w.f();
-    const QSize panel = f.Panel2->size();
-    Click(f.BitBtn11);
-    QVERIFY2(w.platform.messages.empty(), qPrintable(Message(w.platform)));
-    QVERIFY(f.WorkingBitmap.Empty());
-    QCOMPARE(f.Panel2->size(), panel);
-    QCOMPARE(f.FreeRotationDone, 0);
-  }
-
   void aSecondRotationWarnsUntilTheOpenButtonIsPressed() {
     WindowFixture w;
     TForm1Parts& f = w.f();
