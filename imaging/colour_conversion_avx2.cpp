@@ -14,23 +14,24 @@
 namespace rumora::colour_detail {
 namespace {
 
+// What each output channel needs, read once: the byte stores of the loop could alias the
+// tables, so the compiler would read them again at every pixel group.
+struct Row {
+  __m256i redGreen, blue, rounding;
+  const int* encode;
+};
+
 // One output channel: the matrix row over the linear values as two pairwise 16-bit products
 // summed in 32 bits, exactly as the plain loop's sum; then rounded, clipped, encoded.
-inline __m256i Channel(const MatrixShaperConversion::Layout& l, int row, __m256i redGreen,
-                       __m256i blue) {
-  const __m256i sum = _mm256_add_epi32(
-      _mm256_add_epi32(
-          _mm256_madd_epi16(redGreen, _mm256_set1_epi32(static_cast<int>(l.redGreen[row]))),
-          _mm256_madd_epi16(blue, _mm256_set1_epi32(static_cast<int>(l.blue[row])))),
-      _mm256_set1_epi32(l.rounding[row]));
-  const __m256i index = _mm256_min_epi32(
-      _mm256_max_epi32(_mm256_sra_epi32(sum, _mm_cvtsi32_si128(l.tables.matrixShift)),
-                       _mm256_setzero_si256()),
-      _mm256_set1_epi32(MatrixShaperConversion::kOne));
+inline __m256i Channel(const Row& row, __m128i shift, __m256i redGreen, __m256i blue) {
+  const __m256i sum = _mm256_add_epi32(_mm256_add_epi32(_mm256_madd_epi16(redGreen, row.redGreen),
+                                                        _mm256_madd_epi16(blue, row.blue)),
+                                       row.rounding);
+  const __m256i index =
+      _mm256_min_epi32(_mm256_max_epi32(_mm256_sra_epi32(sum, shift), _mm256_setzero_si256()),
+                       _mm256_set1_epi32(MatrixShaperConversion::kOne));
   // Four bytes are read from each entry (the table is padded); only the first counts.
-  const __m256i encoded =
-      _mm256_i32gather_epi32(reinterpret_cast<const int*>(l.encode[row].data()), index, 1);
-  return _mm256_and_si256(encoded, _mm256_set1_epi32(0xFF));
+  return _mm256_and_si256(_mm256_i32gather_epi32(row.encode, index, 1), _mm256_set1_epi32(0xFF));
 }
 
 }  // namespace
@@ -51,6 +52,16 @@ std::size_t ConvertPixelsAvx2(const MatrixShaperConversion::Layout& l, std::uint
   const __m128i packBytes = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
   const __m256i pack = _mm256_broadcastsi128_si256(packBytes);
   const __m256i joinLanes = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7);
+  Row rows[3];
+  for (int r = 0; r < 3; ++r) {
+    rows[r] = {_mm256_set1_epi32(static_cast<int>(l.redGreen[r])),
+               _mm256_set1_epi32(static_cast<int>(l.blue[r])), _mm256_set1_epi32(l.rounding[r]),
+               reinterpret_cast<const int*>(l.encode[r].data())};
+  }
+  const __m128i shift = _mm_cvtsi32_si128(l.tables.matrixShift);
+  const int* const pairTables[3] = {reinterpret_cast<const int*>(l.pairs[0].data()),
+                                    reinterpret_cast<const int*>(l.pairs[1].data()),
+                                    reinterpret_cast<const int*>(l.pairs[2].data())};
   std::size_t done = 0;
   for (; done + 8 <= pixels; done += 8) {
     std::uint8_t* p = bgr + 3 * done;
@@ -61,16 +72,15 @@ std::size_t ConvertPixelsAvx2(const MatrixShaperConversion::Layout& l, std::uint
     const __m128i red =
         _mm_or_si128(_mm_shuffle_epi8(low, redFromLow), _mm_shuffle_epi8(high, redFromHigh));
     const auto pairs = [&](int channel, __m128i samples) {
-      return _mm256_i32gather_epi32(reinterpret_cast<const int*>(l.pairs[channel].data()),
-                                    _mm256_cvtepu8_epi32(samples), 4);
+      return _mm256_i32gather_epi32(pairTables[channel], _mm256_cvtepu8_epi32(samples), 4);
     };
     const __m256i redGreen =
         _mm256_blend_epi16(pairs(0, red), pairs(1, _mm_srli_si128(blueGreen, 8)), 0xAA);
     const __m256i blue = pairs(2, blueGreen);
-    const __m256i joined =
-        _mm256_or_si256(_mm256_or_si256(Channel(l, 2, redGreen, blue),
-                                        _mm256_slli_epi32(Channel(l, 1, redGreen, blue), 8)),
-                        _mm256_slli_epi32(Channel(l, 0, redGreen, blue), 16));
+    const __m256i joined = _mm256_or_si256(
+        _mm256_or_si256(Channel(rows[2], shift, redGreen, blue),
+                        _mm256_slli_epi32(Channel(rows[1], shift, redGreen, blue), 8)),
+        _mm256_slli_epi32(Channel(rows[0], shift, redGreen, blue), 16));
     // Three bytes of each pixel, the 24 bytes made contiguous.
     const __m256i packed =
         _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(joined, pack), joinLanes);

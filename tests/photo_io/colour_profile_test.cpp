@@ -33,8 +33,9 @@ const WideGamut kWideGamuts[] = {
 
 class WideGamutTest : public ::testing::TestWithParam<WideGamut> {};
 
-// Every 8-bit colour: within one level of the engine, on one core or two, with the vector or
-// the plain loop.
+// Every 8-bit colour: within one level of the engine, the same on one core or two; the plain loop
+// the same as the vector one on a sixteenth of them (every value of each channel, the plain loop
+// being slow in a sanitizer build).
 TEST_P(WideGamutTest, AllColoursWithinOneOfTheEngine) {
   const std::vector<std::uint8_t> icc = GetParam().profile();
   const SrgbConversionPlan plan = PlanSrgbConversion(icc);
@@ -54,9 +55,14 @@ TEST_P(WideGamutTest, AllColoursWithinOneOfTheEngine) {
   ConvertRows(oneCore, *plan.conversion, 0, all.Height());
   SetRowBandLimit(0);
   EXPECT_EQ(testing::PixelDifference(oneCore, twoCores), "");
-  Bitmap plain = all;
+  Bitmap plain(all.Width(), all.Height() / 16), vector = plain;
+  for (int y = 0; y < plain.Height(); ++y) {
+    const int row = 16 * y + y % 16;  // red y, green's high half y % 16
+    std::copy_n(all.Row(row), all.Stride(), plain.Row(y));
+    std::copy_n(twoCores.Row(row), all.Stride(), vector.Row(y));
+  }
   own->ConvertPixelsPlain(plain.Data(), plain.SizeInBytes() / 3);
-  EXPECT_EQ(testing::PixelDifference(plain, twoCores), "");
+  EXPECT_EQ(testing::PixelDifference(plain, vector), "");
 }
 
 using Matrix = std::array<std::array<long double, 3>, 3>;

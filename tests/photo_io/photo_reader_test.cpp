@@ -69,8 +69,10 @@ std::vector<TaggedCase> TaggedCases() {
   const double gamma22[] = {2.2};
   std::vector<std::uint8_t> cut = testing::DisplayP3Profile();
   cut.resize(cut.size() / 2);
-  std::vector<std::uint8_t> greyProfile =
-      testing::SavedProfile(cmsCreateGrayProfile(cmsD50_xyY(), cmsBuildGamma(nullptr, 2.2)));
+  cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
+  const std::vector<std::uint8_t> greyProfile =
+      testing::SavedProfile(cmsCreateGrayProfile(cmsD50_xyY(), gamma));
+  cmsFreeToneCurve(gamma);
   return {
       {"Untagged", {}, Colours::kAsStored},
       {"Srgb", testing::SavedProfile(cmsCreate_sRGBProfile()), Colours::kAsStored},
