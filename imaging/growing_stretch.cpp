@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <system_error>
+
+#include "imaging/parallel_rows.h"
 
 namespace rumora {
 namespace {
@@ -25,6 +26,8 @@ GrowingSmoothStretch::~GrowingSmoothStretch() { Ended(); }
 
 void GrowingSmoothStretch::MakeRowsUpTo(int end) noexcept {
   if (failed_ || end <= rowsMade_) return;
+  // Made beside the decoder: splitting them too would take its core.
+  const OneBandOnThisThread alone;
   try {
     scale_.MakeRows(*photo_, made_, rowsMade_, end);
     rowsMade_ = end;
@@ -62,8 +65,8 @@ void GrowingSmoothStretch::Arrived(const Bitmap& photo, int rows) noexcept {
   if (!worker_.joinable()) {
     try {
       worker_ = std::thread([this] { Work(); });
-    } catch (const std::system_error&) {
-      MakeRowsUpTo(end);  // no thread to spare: made here, between the decoder's rows
+    } catch (...) {
+      MakeRowsUpTo(end);  // no thread or memory to spare: made here, between the decoder's rows
       return;
     }
   }

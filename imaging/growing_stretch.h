@@ -13,8 +13,8 @@ namespace rumora {
 
 // The smooth stretch of a whole photo over a view (StretchToView with Scaling::kSmooth), made
 // while the photo's rows arrive from the top: on a thread of its own, so that a decoder's rows
-// are scaled on the other core while they are still in the cache. The result is the same as
-// stretching the finished photo.
+// are scaled on the other core while they are still in the cache (one thread: it does not split
+// its rows further). The result is the same as stretching the finished photo.
 class GrowingSmoothStretch final : public ArrivingRows {
  public:
   // A photo of photoWidth x photoHeight over a view whose control is controlWidth x

@@ -5,16 +5,22 @@
 #include <exception>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace rumora {
 namespace {
 
 std::atomic<unsigned> bandLimit{0};
+thread_local bool oneBand = false;
 
 }  // namespace
 
+OneBandOnThisThread::OneBandOnThisThread() : outer_(std::exchange(oneBand, true)) {}
+OneBandOnThisThread::~OneBandOnThisThread() { oneBand = outer_; }
+
 unsigned RowBandLimit() {
+  if (oneBand) return 1;
   const unsigned limit = bandLimit.load(std::memory_order_relaxed);
   if (limit != 0) return limit;
   return std::max(1u, std::thread::hardware_concurrency());

@@ -72,7 +72,7 @@ class SmoothScale {
 
   // Target rows [rowBegin, rowEnd) from `source` (not empty; it holds every row they need) into
   // the same rows of `target`, from its column 0. Both cores share the rows when there are
-  // enough.
+  // enough, unless the calling thread keeps to one (OneBandOnThisThread).
   void MakeRows(const Bitmap& source, Bitmap& target, int rowBegin, int rowEnd) const;
 
  private:

@@ -55,5 +55,23 @@ TEST(ForEachRowBand, RethrowsAFailureAfterEveryBandHasEnded) {
   SetRowBandLimit(0);
 }
 
+// A thread keeping to one band runs every row itself whatever the cores, until its last such
+// scope ends.
+TEST(ForEachRowBand, OneBandOnThisThreadRunsEveryRowItself) {
+  SetRowBandLimit(4);
+  {
+    const OneBandOnThisThread alone;
+    { const OneBandOnThisThread nested; }
+    std::atomic<int> bands{0};
+    ForEachRowBand(40, 1, [&](std::int64_t begin, std::int64_t end) {
+      ++bands;
+      EXPECT_EQ(end - begin, 40);
+    });
+    EXPECT_EQ(bands.load(), 1);
+  }
+  EXPECT_EQ(RowBandLimit(), 4u);
+  SetRowBandLimit(0);
+}
+
 }  // namespace
 }  // namespace rumora

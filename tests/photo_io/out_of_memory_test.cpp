@@ -5,16 +5,44 @@
 
 #include <cstdlib>
 #include <functional>
+#include <new>
 
 #include "imaging/error.h"
+#include "imaging/growing_stretch.h"
 #include "imaging/pixel_storage.h"
 #include "imaging/quarter_turn.h"
 #include "imaging/rotate_bitmap.h"
+#include "imaging/scratch_image_view.h"
 #include "photo_io/jpeg_reader.h"
 #include "photo_io/jpeg_writer.h"
 #include "tests/imaging/fixtures.h"
 #include "tests/imaging/recording_progress.h"
+#include "tests/synthetic_photos.h"
 #include "tests/test_helpers.h"
+
+namespace rumora {
+namespace {
+
+// Allocations through operator new on this thread fail once this many more have been made; never
+// while it is negative.
+thread_local int allocationsBeforeFailure = -1;
+
+}  // namespace
+}  // namespace rumora
+
+void* operator new(std::size_t size) {
+  if (rumora::allocationsBeforeFailure >= 0 && rumora::allocationsBeforeFailure-- == 0) {
+    throw std::bad_alloc();
+  }
+  if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
+  throw std::bad_alloc();
+}
+// The blocks come from malloc above, whatever the compiler infers from the operator's name.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 
 namespace rumora {
 namespace {
@@ -45,6 +73,23 @@ TEST(OutOfMemoryTest, OpeningTurningAndRotatingReportAnError) {
   EXPECT_EXIT(RunCapped(photo, [&](Bitmap&) { DecodeJpeg(jpeg); }), exitsWell, "");
   EXPECT_EXIT(RunCapped(photo, [&](Bitmap& p) { TurnRight(p, progress); }), exitsWell, "");
   EXPECT_EXIT(RunCapped(photo, [](Bitmap& p) { RotateBitmap(p, clWhite, 3); }), exitsWell, "");
+}
+
+// Starting the view's thread can fail for want of memory as well as of threads: the view's rows
+// are then made between the decoder's, and it is the finished photo's.
+TEST(OutOfMemoryTest, AGrowingViewWithoutItsThreadMakesItsRowsItself) {
+  const Bitmap photo = testing::NoisyGradient(640, 480);
+  GrowingSmoothStretch grown(640, 480, 203, 151, 203, 151);
+  allocationsBeforeFailure = 0;  // the thread's state
+  grown.Arrived(photo, 240);
+  allocationsBeforeFailure = -1;
+  grown.Arrived(photo, 480);
+  grown.Ended();
+  ASSERT_TRUE(grown.CompleteFor(photo));
+  ScratchImageView grownView(203, 151), finishedView(203, 151);
+  grown.DrawInto(grownView);
+  StretchToView(photo, finishedView, Scaling::kSmooth);
+  EXPECT_EQ(testing::PixelDifference(grownView.Picture(), finishedView.Picture()), "");
 }
 
 }  // namespace
