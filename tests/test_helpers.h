@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "imaging/bitmap.h"
+#include "imaging/error.h"
 
 namespace rumora::testing {
 
@@ -122,6 +123,21 @@ inline std::string PixelDifference(const Bitmap& actual, const Bitmap& expected,
   if (off == 0) return "";
   return first + "; " + std::to_string(off) + " samples differ by more than " +
          std::to_string(tolerance);
+}
+
+// What the Error that `step` throws says: its message (empty when it throws none) and system code.
+struct Thrown {
+  std::string message;
+  int code = 0;
+};
+template <typename Step>
+Thrown ErrorOf(Step&& step) {
+  try {
+    step();
+  } catch (const Error& e) {
+    return {e.what(), e.SystemCode()};
+  }
+  return {};
 }
 
 // Whether the part of a message a user reads (before any words of a library or the system in

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <tuple>
 
 #include "imaging/parallel_rows.h"
 #include "tests/imaging/recording_progress.h"
+#include "tests/test_helpers.h"
 
 namespace rumora {
 namespace {
@@ -24,11 +24,6 @@ Bitmap IndexBitmap(int width, int height) {
     for (int x = 0; x < width; ++x) bitmap.SetPixel(x, y, static_cast<TColor>(y * width + x));
   }
   return bitmap;
-}
-
-bool SameBytes(const Bitmap& a, const Bitmap& b) {
-  return a.Width() == b.Width() && a.Height() == b.Height() &&
-         std::memcmp(a.Data(), b.Data(), a.SizeInBytes()) == 0;
 }
 
 class QuarterTurnTest : public ::testing::TestWithParam<std::tuple<bool, Size>> {};
@@ -77,11 +72,11 @@ TEST_P(QuarterTurnTest, TurnsUndoEachOther) {
   Bitmap bitmap = original;
   clockwise ? TurnRight(bitmap, progress, spare) : TurnLeft(bitmap, progress, spare);
   clockwise ? TurnLeft(bitmap, progress, spare) : TurnRight(bitmap, progress, spare);
-  EXPECT_TRUE(SameBytes(bitmap, original)) << "turn and its inverse";
+  EXPECT_EQ(testing::PixelDifference(bitmap, original), "") << "turn and its inverse";
   for (int turn = 0; turn < 4; ++turn) {
     clockwise ? TurnRight(bitmap, progress, spare) : TurnLeft(bitmap, progress, spare);
   }
-  EXPECT_TRUE(SameBytes(bitmap, original)) << "four turns";
+  EXPECT_EQ(testing::PixelDifference(bitmap, original), "") << "four turns";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -124,7 +119,7 @@ TEST(QuarterTurn, SameBytesOnOneCoreAndOnMany) {
     RecordingProgress rounds;
     clockwise ? TurnRight(split, rounds) : TurnLeft(split, rounds);
     SetRowBandLimit(0);
-    EXPECT_TRUE(SameBytes(single, split)) << (clockwise ? "right" : "left");
+    EXPECT_EQ(testing::PixelDifference(split, single), "") << (clockwise ? "right" : "left");
     EXPECT_EQ(rounds.calls, ExpectedProgress(4000, false));
   }
 }

@@ -150,12 +150,7 @@ TEST_F(SettingsRecordFile, MissingOrUnreadableFileThrowsAndLeavesTheRecord) {
 
 // The system's reason a write of a record to `path` fails (its errno), or 0 when it succeeds.
 int WriteFailure(const std::string& path) {
-  try {
-    WriteSettingsRecordFile(path, SettingsRecord{});
-    return 0;
-  } catch (const Error& e) {
-    return e.SystemCode();
-  }
+  return testing::ErrorOf([&] { WriteSettingsRecordFile(path, SettingsRecord{}); }).code;
 }
 
 TEST_F(SettingsRecordFile, WriteIntoAFolderThatIsAFileFails) {
