@@ -8,7 +8,7 @@
 namespace rumora {
 namespace {
 
-std::uint64_t BytesOf(const EditHistory::Step& step) { return step.picture.SizeInBytes(); }
+std::uint64_t BytesOf(const EditHistory::Step& step) { return step.picture.HeldBytes(); }
 
 bool IsPhotoStep(const EditHistory::Step& step) { return step.kind != EditHistory::Kind::kOutput; }
 

@@ -63,7 +63,7 @@ class EditHistory {
   // the steps beyond it, which could no longer be reached in order.
   void Passed(Direction direction) noexcept;
 
-  // The bytes of all kept pictures.
+  // The bytes all kept pictures hold (Bitmap::HeldBytes).
   std::uint64_t KeptBytes() const { return kept_; }
 
  private:

@@ -28,7 +28,7 @@ void TForm1::RunTonePass(const std::function<void(Bitmap&)>& pass) {
   if (WorkingBitmap.Empty()) return;
   BusyCursor busy;
   std::optional<Bitmap> toned;
-  if (history_.CanKeep(WorkingBitmap.SizeInBytes())) {
+  if (history_.CanKeep(WorkingBitmap.HeldBytes())) {
     try {
       toned.emplace(WorkingBitmap);
     } catch (const Error&) {

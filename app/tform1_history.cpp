@@ -29,7 +29,7 @@ void TForm1::CommitPhotoStep(Bitmap photo, std::int32_t freeRotationDone,
 std::optional<Bitmap> TForm1::OutputForHistory() {
   history_.Reserve();
   const Bitmap& output = Image1->Picture();
-  if (!history_.CanKeep(output.SizeInBytes())) return std::nullopt;
+  if (!history_.CanKeep(output.HeldBytes())) return std::nullopt;
   try {
     return output;
   } catch (const Error&) {

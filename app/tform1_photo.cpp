@@ -183,6 +183,7 @@ bool TForm1::LoadPhoto(const QString& path) {
     WarnOpenFailure(QStringLiteral("写真"), path, "JPEG と HEIC/HEIF", e);
     return false;
   }
+  ReleaseKeptPixelBlocks();  // the old photo's pictures are not taken again
   NotifyHistoryChanged();
   RememberPhoto(path);
   QStringList warnings;

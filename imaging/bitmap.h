@@ -34,6 +34,9 @@ class Bitmap {
   bool Empty() const { return width_ == 0 || height_ == 0; }
   std::size_t Stride() const { return static_cast<std::size_t>(width_) * 3; }
   std::size_t SizeInBytes() const { return Stride() * static_cast<std::size_t>(height_); }
+  // The memory the pixels really take: SizeInBytes, or more for a large bitmap (whole pages; see
+  // PixelStorage). What a memory budget counts.
+  std::size_t HeldBytes() const { return data_.HeldBytes(); }
 
   std::uint8_t* Row(int y) { return data_.get() + static_cast<std::size_t>(y) * Stride(); }
   const std::uint8_t* Row(int y) const {

@@ -3,12 +3,13 @@
 #include <sys/mman.h>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
-#include <fstream>
 #include <mutex>
 #include <new>
-#include <string>
 #include <utility>
+
+#include "imaging/available_memory.h"
 
 namespace rumora {
 namespace {
@@ -17,31 +18,13 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
 std::size_t RoundUp(std::size_t v, std::size_t to) { return (v + to - 1) / to * to; }
 
-// What the system says it can still give without swapping anything out or killing anyone:
-// available memory plus free swap, in bytes; the largest size_t when it does not say.
-std::size_t MemoryTheSystemCanGive() {
-  std::ifstream info("/proc/meminfo");
-  std::string field;
-  std::size_t kilobytes = 0;
-  std::size_t total = 0;
-  int found = 0;
-  while (info >> field >> kilobytes) {
-    if (field == "MemAvailable:" || field == "SwapFree:") {
-      total += kilobytes * 1024;
-      ++found;
-    }
-    info.ignore(64, '\n');  // the unit
-  }
-  return found == 2 ? total : static_cast<std::size_t>(-1);
-}
-
 // A mapping of `length` bytes (a multiple of 2 MB) that starts on a 2 MB boundary: map 2 MB
 // more, then give back the unaligned head and the tail beyond the length. The mapping is
 // charged to the system's commit accounting, and a request beyond what the system has
 // available is refused here: Linux lends address space freely, and a block it cannot back
 // would kill the process at its first touch instead of failing now.
 std::uint8_t* MapAligned(std::size_t length) {
-  if (length > MemoryTheSystemCanGive()) throw std::bad_alloc();
+  if (length > AvailableMemory()) throw std::bad_alloc();
   void* raw = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE,
                      MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (raw == MAP_FAILED) throw std::bad_alloc();
@@ -77,34 +60,62 @@ class BlockPool {
     }
     if (!best) return nullptr;
     taken = best->length;
+    kept_ -= taken;
     return std::exchange(best->data, nullptr);
   }
 
-  // Keeps a freed block, giving back the one kept longest when both places are full.
+  // Keeps a freed block, giving back the ones kept longest while more than two, or more bytes
+  // than the limit, are kept; a block beyond the limit alone goes back at once.
   void Keep(std::uint8_t* data, std::size_t length) {
     const std::lock_guard lock(mutex_);
-    Block* place = blocks_[0].data ? &blocks_[1] : &blocks_[0];
-    if (place->data) {
-      ::munmap(blocks_[0].data, blocks_[0].length);
-      blocks_[0] = blocks_[1];
+    const std::size_t limit = Limit();
+    if (length > limit) {
+      ::munmap(data, length);
+      return;
     }
-    *place = {data, length};
+    // Oldest first: [0] is the older block when both are kept.
+    if (!blocks_[0].data) std::swap(blocks_[0], blocks_[1]);
+    if (blocks_[1].data) {
+      GiveBack(blocks_[0]);
+      std::swap(blocks_[0], blocks_[1]);
+    }
+    if (kept_ + length > limit) GiveBack(blocks_[0]);
+    (blocks_[0].data ? blocks_[1] : blocks_[0]) = {data, length};
+    kept_ += length;
   }
 
   void Release() {
     const std::lock_guard lock(mutex_);
-    for (Block& block : blocks_) {
-      if (block.data) ::munmap(std::exchange(block.data, nullptr), block.length);
-    }
+    for (Block& block : blocks_) GiveBack(block);
   }
+
+  std::size_t Kept() {
+    const std::lock_guard lock(mutex_);
+    return kept_;
+  }
+
+  void SetLimit(std::size_t bytes) { limit_.store(bytes, std::memory_order_relaxed); }
 
  private:
   struct Block {
     std::uint8_t* data = nullptr;
     std::size_t length = 0;
   };
+
+  std::size_t Limit() const {
+    const std::size_t limit = limit_.load(std::memory_order_relaxed);
+    return limit != 0 ? limit : kMaxKeptPixelBytes;
+  }
+  void GiveBack(Block& block) {
+    if (!block.data) return;
+    ::munmap(std::exchange(block.data, nullptr), block.length);
+    kept_ -= block.length;
+  }
+
   std::mutex mutex_;
-  std::array<Block, 2> blocks_{};
+  std::array<Block, 2> blocks_{};  // under mutex_
+  std::size_t kept_ = 0;           // under mutex_
+  std::atomic<std::size_t> limit_{0};
 };
 
 constinit BlockPool pool;
@@ -115,6 +126,7 @@ PixelStorage::PixelStorage(std::size_t bytes) {
   if (bytes == 0) return;
   if (bytes < kMappedBytes) {
     heap_ = std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
+    heapBytes_ = bytes;
     return;
   }
   std::size_t length = RoundUp(bytes, kHugePage);
@@ -133,5 +145,15 @@ PixelStorage::PixelStorage(std::size_t bytes) {
 void PixelUnmap::operator()(std::uint8_t* data) const noexcept { pool.Keep(data, length); }
 
 void ReleaseKeptPixelBlocks() { pool.Release(); }
+
+std::size_t KeptPixelBytes() { return pool.Kept(); }
+
+void SetKeptPixelBytesLimit(std::size_t bytes) { pool.SetLimit(bytes); }
+
+bool MemoryCanBeHad(std::size_t bytes) {
+  if (bytes <= AvailableMemory()) return true;
+  pool.Release();
+  return bytes <= AvailableMemory();
+}
 
 }  // namespace rumora

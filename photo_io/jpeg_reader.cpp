@@ -236,8 +236,10 @@ std::string SizeText(const jpeg_decompress_struct& cinfo) {
   return std::to_string(cinfo.image_width) + "×" + std::to_string(cinfo.image_height);
 }
 
-// Throws Error unless the file's coded bytes can honestly hold what its header and scans claim.
-void CheckWhatTheFileCanHold(const jpeg_decompress_struct& cinfo, const JpegMarkerWalk& walk) {
+// Throws Error unless the file's coded bytes can honestly hold what its header and scans claim;
+// returns what opening it will cost.
+OpeningCost CheckWhatTheFileCanHold(const jpeg_decompress_struct& cinfo,
+                                    const JpegMarkerWalk& walk) {
   if (walk.scans.size() > static_cast<std::size_t>(kMaxJpegScans)) {
     throw Error("JPEG ファイルのスキャンの数が多すぎます");
   }
@@ -252,6 +254,7 @@ void CheckWhatTheFileCanHold(const jpeg_decompress_struct& cinfo, const JpegMark
     throw Error("JPEG ファイルのデータ (" + std::to_string(coded) + " バイト) では写真の大きさ (" +
                 SizeText(cinfo) + ") を開けません");
   }
+  return cost;
 }
 
 }  // namespace
@@ -264,6 +267,7 @@ struct JpegDecoder::Session {
   std::span<const std::uint8_t> data;
   int orientation = kOrientationAsStored;
   std::vector<std::uint8_t> iccProfile;
+  std::int64_t openingBytes = 0;  // the bitmap and the library's whole-photo store, if any
 
   Session() = default;
   Session(const Session&) = delete;
@@ -313,7 +317,7 @@ void JpegDecoder::Start(std::unique_ptr<Session> session) {
   if (width <= 0 || height <= 0 || width * height > kMaxPhotoPixels) {
     throw Error("写真が大きすぎます (" + SizeText(*cinfo) + ")");
   }
-  CheckWhatTheFileCanHold(*cinfo, walk);
+  session->openingBytes = CheckWhatTheFileCanHold(*cinfo, walk).memory;
   session->orientation = JpegExifOrientation(session->data);
   JOCTET* profile = nullptr;
   unsigned profileLength = 0;
@@ -373,6 +377,14 @@ Bitmap JpegDecoder::Decode(ArrivingRows* arriving) {
   const std::unique_ptr<Session> session = std::move(session_);  // closed whatever happens
   jpeg_decompress_struct* cinfo = &session->cinfo;
 
+  // The library's store is taken beside the bitmap, where the bitmap's own check cannot see it.
+  const std::int64_t bitmapBytes = std::int64_t{cinfo->image_width} * cinfo->image_height * 3;
+  if (session->openingBytes > bitmapBytes &&
+      !MemoryCanBeHad(static_cast<std::size_t>(
+          std::min(session->openingBytes, bitmapBytes + kMaxLibraryMemory)))) {
+    throw Error("メモリが不足しているため写真を開けません (" +
+                std::to_string(session->openingBytes >> 20) + " MB 必要です)");
+  }
   Bitmap bitmap(static_cast<int>(cinfo->image_width), static_cast<int>(cinfo->image_height));
   CmykRowConverter convert = nullptr;
   std::vector<JSAMPLE> scratch;

@@ -4,9 +4,12 @@
 #include <sys/resource.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <new>
+#include <utility>
 
+#include "imaging/available_memory.h"
 #include "imaging/error.h"
 #include "imaging/growing_stretch.h"
 #include "imaging/pixel_storage.h"
@@ -17,23 +20,19 @@
 #include "photo_io/jpeg_writer.h"
 #include "tests/imaging/fixtures.h"
 #include "tests/imaging/recording_progress.h"
-#include "tests/synthetic_photos.h"
-#include "tests/test_helpers.h"
+#include "tests/photo_io/test_support.h"
 
 namespace rumora {
 namespace {
 
-// Allocations through operator new on this thread fail once this many more have been made; never
-// while it is negative.
-thread_local int allocationsBeforeFailure = -1;
+// Set to fail the next allocation through operator new on this thread.
+thread_local bool failNextAllocation = false;
 
 }  // namespace
 }  // namespace rumora
 
 void* operator new(std::size_t size) {
-  if (rumora::allocationsBeforeFailure >= 0 && rumora::allocationsBeforeFailure-- == 0) {
-    throw std::bad_alloc();
-  }
+  if (std::exchange(rumora::failNextAllocation, false)) throw std::bad_alloc();
   if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
   throw std::bad_alloc();
 }
@@ -75,14 +74,30 @@ TEST(OutOfMemoryTest, OpeningTurningAndRotatingReportAnError) {
   EXPECT_EXIT(RunCapped(photo, [](Bitmap& p) { RotateBitmap(p, clWhite, 3); }), exitsWell, "");
 }
 
+// A photo whose bitmap alone fits in the memory left, but not with the library's store of its
+// coefficients, is refused before either is taken; one without such a store opens.
+TEST(OutOfMemoryTest, OpeningCountsTheLibrarysStoreBesideTheBitmap) {
+  const testing::TempFolder system;
+  std::filesystem::create_directories(system.Path("proc"));
+  const std::string meminfo = "MemAvailable: 5120 kB\n";  // the 3.2 MB bitmap, not 6.5 MB
+  testing::WriteBytes(system.Path("proc/meminfo"), {meminfo.begin(), meminfo.end()});
+  const Bitmap photo = testing::GradientPicture(1200, 900);
+  const std::vector<std::uint8_t> baseline = EncodeJpeg(photo, 90);
+  const std::vector<std::uint8_t> progressive = testing::EncodeWithLibrary(photo, false, true);
+  ReleaseKeptPixelBlocks();
+  SetMemoryFiguresRoot(system.Root().string());
+  EXPECT_THROW(DecodeJpeg(progressive), Error);
+  EXPECT_EQ(DecodeJpeg(baseline).Width(), 1200);
+  SetMemoryFiguresRoot("");
+}
+
 // Starting the view's thread can fail for want of memory as well as of threads: the view's rows
 // are then made between the decoder's, and it is the finished photo's.
 TEST(OutOfMemoryTest, AGrowingViewWithoutItsThreadMakesItsRowsItself) {
   const Bitmap photo = testing::NoisyGradient(640, 480);
   GrowingSmoothStretch grown(640, 480, 203, 151, 203, 151);
-  allocationsBeforeFailure = 0;  // the thread's state
+  failNextAllocation = true;  // the thread's state
   grown.Arrived(photo, 240);
-  allocationsBeforeFailure = -1;
   grown.Arrived(photo, 480);
   grown.Ended();
   ASSERT_TRUE(grown.CompleteFor(photo));
