@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <exception>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <new>
@@ -15,6 +16,7 @@
 #include "batch/listing_picture.h"
 #include "batch/memory_gate.h"
 #include "batch/numbered_name.h"
+#include "imaging/available_memory.h"
 #include "imaging/error.h"
 #include "imaging/progress.h"
 #include "photo_io/atomic_file.h"
@@ -86,7 +88,8 @@ class Batch {
         observer_(observer),
         cancel_(cancel),
         tones_(RecipeToneTable(job.recipe)),
-        gate_(AvailableMemory()) {}
+        gate_(static_cast<std::int64_t>(
+            std::min<std::size_t>(AvailableMemory(), std::numeric_limits<std::int64_t>::max()))) {}
 
   // Each photo's own failures are its result; anything else (no memory left to keep the
   // results) stops every thread's batch and is kept for RunBatch to throw.

@@ -6,11 +6,6 @@
 
 namespace rumora {
 
-// What the system can still give without swapping: the lower of MemAvailable and the headroom of
-// this process's memory control group (memory.max less memory.current), in bytes; the largest
-// value when neither says.
-std::int64_t AvailableMemory();
-
 // Lets pieces of work run side by side only while the memory they say they need fits in a
 // budget together. One piece always runs, whatever it needs: alone it gets all there is.
 class MemoryGate {

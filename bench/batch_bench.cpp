@@ -2,7 +2,6 @@
 // against the floor of decoding the same eight files with the library, two at a time, timed
 // alternately in the same run: ratio = batch / floor.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 #include <time.h>
 
 #include <atomic>
@@ -17,6 +16,7 @@
 #include "photo_io/atomic_file.h"
 #include "photo_io/jpeg_writer.h"
 #include "tests/synthetic_photos.h"
+#include "tests/test_helpers.h"
 
 namespace rumora {
 namespace {
@@ -37,22 +37,9 @@ double CpuMilliseconds() {
   return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
-struct Folder {
-  Folder() {
-    std::string pattern = (fs::temp_directory_path() / "batch_bench_XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) std::abort();
-    path = pattern;
-  }
-  ~Folder() {
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
-  }
-  fs::path path;
-};
-
 void BM_BatchAgainstDecoding(benchmark::State& state) {
-  Folder folder;
-  fs::create_directory(folder.path / "out");
+  const testing::TempFolder folder;
+  fs::create_directory(folder.Root() / "out");
   BatchJob job;
   // Two different photos, four files of each.
   const std::vector<std::uint8_t> photos[2] = {
@@ -60,11 +47,11 @@ void BM_BatchAgainstDecoding(benchmark::State& state) {
       EncodeJpeg(testing::NoisyGradient(4000, 6000, 2), 90)};
   std::vector<std::vector<std::uint8_t>> files;
   for (int i = 0; i < kPhotos; ++i) {
-    job.photos.push_back((folder.path / ("photo" + std::to_string(i) + ".jpg")).string());
+    job.photos.push_back((folder.Root() / ("photo" + std::to_string(i) + ".jpg")).string());
     WriteFileAtomically(job.photos.back(), photos[i % 2]);
     files.push_back(photos[i % 2]);
   }
-  job.recipe.outputFolder = (folder.path / "out").string();
+  job.recipe.outputFolder = (folder.Root() / "out").string();
   job.logo = ReadBatchLogo(std::string(RUMORA_SOURCE_DIR) + "/logo_design/logo1.bmp",
                            LogoSlot{420, 380, 60}, OutputSize::k600x450);
   const std::atomic<bool> cancel{false};
