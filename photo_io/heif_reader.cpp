@@ -76,38 +76,55 @@ void Check(const heif_error& error, const std::string& doing) {
   if (error.code != heif_error_Ok) throw HeifError(error, doing);
 }
 
+// How a decoded row becomes ours: the largest sample value (255 for 8 bits, 1023 for 10),
+// whether colours are premultiplied by alpha, and each sample value rounded to 8 bits.
+struct Samples {
+  std::uint32_t maximum;
+  bool premultiplied;
+  std::vector<std::uint8_t> eightBits;
+};
+
+// A sample value as 8 bits, rounded; an exact half cannot occur (maximum is odd).
+std::uint8_t EightBits(std::uint64_t v, std::uint64_t maximum) {
+  return static_cast<std::uint8_t>(
+      std::min<std::uint64_t>((2 * v * 255 + maximum) / (2 * maximum), 255));
+}
+
 // The decoded samples of one row into our byte order at 8 bits, alpha laid over white.
-// `maximum` is the largest sample value (255 for 8 bits, 1023 for 10).
 template <typename Sample, bool kAlpha>
-void UnpackRow(const std::uint8_t* in, std::uint8_t* out, int width, std::uint32_t maximum,
-               bool premultiplied) {
+void UnpackRow(const std::uint8_t* in, std::uint8_t* out, int width, const Samples& s) {
   const auto* samples = reinterpret_cast<const Sample*>(in);
   constexpr int kChannels = kAlpha ? 4 : 3;
-  const std::uint64_t whole = std::uint64_t{maximum} * maximum;
+  const std::uint64_t maximum = s.maximum, whole = maximum * maximum;
   for (int x = 0; x < width; ++x, samples += kChannels, out += 3) {
     for (int c = 0; c < 3; ++c) {
       const std::uint64_t v = samples[c];
-      std::uint64_t eightBit;
       if constexpr (kAlpha) {
-        // In units of 1 / maximum^2: the colour over white, rounded to 8 bits. An exact half
-        // cannot occur (maximum is odd).
+        // In units of 1 / maximum^2: the colour over white.
         const std::uint64_t a = samples[3];
-        const std::uint64_t over = premultiplied ? std::min(whole, (v + maximum - a) * maximum)
-                                                 : v * a + std::uint64_t{maximum} * (maximum - a);
-        eightBit = (2 * over * 255 + whole) / (2 * whole);
+        const std::uint64_t over = s.premultiplied ? std::min(whole, (v + maximum - a) * maximum)
+                                                   : v * a + maximum * (maximum - a);
+        out[2 - c] = EightBits(over, whole);
       } else {
-        eightBit = (2 * v * 255 + maximum) / (2 * std::uint64_t{maximum});
+        out[2 - c] = s.eightBits[std::min<std::uint64_t>(v, maximum)];
       }
-      out[2 - c] = static_cast<std::uint8_t>(std::min<std::uint64_t>(eightBit, 255));
     }
   }
 }
 
-using RowUnpacker = void (*)(const std::uint8_t*, std::uint8_t*, int, std::uint32_t, bool);
+// The common case, 8-bit samples without alpha: only the byte order changes.
+void SwapRow(const std::uint8_t* in, std::uint8_t* out, int width, const Samples&) {
+  for (const std::uint8_t* end = in + 3 * static_cast<std::size_t>(width); in < end;
+       in += 3, out += 3) {
+    out[0] = in[2], out[1] = in[1], out[2] = in[0];
+  }
+}
+
+using RowUnpacker = void (*)(const std::uint8_t*, std::uint8_t*, int, const Samples&);
 
 RowUnpacker UnpackerFor(bool deep, bool alpha) {
   if (deep) return alpha ? UnpackRow<std::uint16_t, true> : UnpackRow<std::uint16_t, false>;
-  return alpha ? UnpackRow<std::uint8_t, true> : UnpackRow<std::uint8_t, false>;
+  return alpha ? UnpackRow<std::uint8_t, true> : SwapRow;
 }
 
 void StartProgress(heif_progress_step step, int maximum, void* progress) {
@@ -308,11 +325,13 @@ Bitmap HeifDecoder::Decode(const ColourConversion* conversion, HeifProgress* pro
   }
   Bitmap bitmap(width, height);
   const RowUnpacker unpack = UnpackerFor(session->deep, session->alpha);
-  const auto maximum = static_cast<std::uint32_t>((1u << bits) - 1);
+  Samples samples{static_cast<std::uint32_t>((1u << bits) - 1), session->premultiplied, {}};
+  for (std::uint32_t v = 0; v <= samples.maximum; ++v) {
+    samples.eightBits.push_back(EightBits(v, samples.maximum));
+  }
   ForEachRowBand(height, kMinimumRowsPerBand, [&](std::int64_t begin, std::int64_t end) {
     for (auto y = static_cast<int>(begin); y < end; ++y) {
-      unpack(plane + static_cast<std::ptrdiff_t>(y) * stride, bitmap.Row(y), width, maximum,
-             session->premultiplied);
+      unpack(plane + static_cast<std::ptrdiff_t>(y) * stride, bitmap.Row(y), width, samples);
       if (conversion != nullptr) conversion->ConvertPixels(bitmap.Row(y), width);
     }
   });

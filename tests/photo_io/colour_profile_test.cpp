@@ -1,6 +1,7 @@
 #include "photo_io/colour_profile.h"
 
 #include <gtest/gtest.h>
+#include <lcms2.h>
 
 #include <cmath>
 #include <string>
@@ -127,6 +128,52 @@ TEST_P(WideGamutTest, AgreesWithTheTextbookComputation) {
 
 INSTANTIATE_TEST_SUITE_P(Profiles, WideGamutTest, ::testing::ValuesIn(kWideGamuts),
                          [](const auto& info) { return info.param.name; });
+
+// Display P3 as a table (an A2B0 tag of sampled XYZ beside its matrix and curves), which the
+// engine takes instead of the matrix.
+std::vector<std::uint8_t> TabulatedDisplayP3() {
+  const std::vector<std::uint8_t> p3 = testing::DisplayP3Profile();
+  cmsHPROFILE profile = cmsOpenProfileFromMem(p3.data(), static_cast<cmsUInt32Number>(p3.size()));
+  cmsHPROFILE xyz = cmsCreateXYZProfile();
+  cmsHTRANSFORM toXyz = cmsCreateTransform(profile, TYPE_RGB_16, xyz, TYPE_XYZ_16,
+                                           INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_NOOPTIMIZE);
+  cmsPipeline* table = cmsPipelineAlloc(nullptr, 3, 3);
+  cmsStage* grid = cmsStageAllocCLut16bit(nullptr, 33, 3, 3, nullptr);
+  cmsStageSampleCLut16bit(
+      grid,
+      [](const cmsUInt16Number in[], cmsUInt16Number out[], void* transform) {
+        cmsDoTransform(static_cast<cmsHTRANSFORM>(transform), in, out, 1);
+        return 1;
+      },
+      toXyz, 0);
+  // The tag's form wants curves before and after the grid: straight ones.
+  cmsPipelineInsertStage(table, cmsAT_END, cmsStageAllocToneCurves(nullptr, 3, nullptr));
+  cmsPipelineInsertStage(table, cmsAT_END, grid);
+  cmsPipelineInsertStage(table, cmsAT_END, cmsStageAllocToneCurves(nullptr, 3, nullptr));
+  cmsWriteTag(profile, cmsSigAToB0Tag, table);
+  cmsPipelineFree(table);
+  cmsDeleteTransform(toXyz);
+  cmsCloseProfile(xyz);
+  return testing::SavedProfile(profile);
+}
+
+// A profile built of tables goes through the engine's own transform, exactly, and still
+// converts as the same space's matrix does, within the table's error (a few levels near black,
+// where sRGB's curve is steep).
+TEST(TableProfile, TakesTheEnginesTransform) {
+  const std::vector<std::uint8_t> icc = TabulatedDisplayP3();
+  const SrgbConversionPlan plan = PlanSrgbConversion(icc);
+  ASSERT_NE(plan.conversion, nullptr);
+  EXPECT_EQ(dynamic_cast<const MatrixShaperConversion*>(plan.conversion.get()), nullptr);
+  const Bitmap colours = testing::NoisyGradient(256, 256);
+  Bitmap ours = colours, engine = colours, matrix = colours;
+  ConvertRows(ours, *plan.conversion, 0, ours.Height());
+  testing::EngineTransform(icc).Apply(colours, engine);
+  EXPECT_EQ(testing::PixelDifference(ours, engine), "");
+  const SrgbConversionPlan p3 = PlanSrgbConversion(testing::DisplayP3Profile());
+  ConvertRows(matrix, *p3.conversion, 0, matrix.Height());
+  EXPECT_EQ(testing::PixelDifference(ours, matrix, 8), "");
+}
 
 }  // namespace
 }  // namespace rumora
