@@ -21,30 +21,17 @@ Bitmap BitmapOf(double megabytes) {
   return Bitmap(static_cast<int>(megabytes * kMiB / 3000), 1000);
 }
 
-class KeptBlocks : public ::testing::Test {
- protected:
-  void SetUp() override { ReleaseKeptPixelBlocks(); }
-  void TearDown() override {
-    SetKeptPixelBytesLimit(0);
-    ReleaseKeptPixelBlocks();
-  }
-};
-
-// A budget counts what the pixels hold: whole 2 MB pages, or the larger kept block taken.
-TEST_F(KeptBlocks, BitmapsSayWhatTheyHold) {
-  EXPECT_EQ(Bitmap(100, 100).HeldBytes(), 30000u);
-  EXPECT_EQ(BitmapOf(4.5).HeldBytes(), 6 * kMiB);
+// A budget counts what the pixels hold: whole 2 MB pages, or the larger kept block taken (one
+// up to a quarter larger than needed). Two blocks at most are kept, within the limit: the oldest
+// goes back first, and one beyond the limit alone is never kept.
+TEST(KeptBlocks, AreCountedAsHeldAndStayWithinTheLimit) {
   ReleaseKeptPixelBlocks();
+  EXPECT_EQ(Bitmap(100, 100).HeldBytes(), 30000u);
   { const Bitmap freed = BitmapOf(9.5); }
   ASSERT_EQ(KeptPixelBytes(), 10 * kMiB);
-  const Bitmap reusing = BitmapOf(7.9);
-  EXPECT_EQ(reusing.HeldBytes(), 10 * kMiB);
-  EXPECT_EQ(KeptPixelBytes(), 0u);
-}
-
-// Two blocks at most, within the limit: the oldest goes back first, and one beyond the limit
-// alone is never kept. (A new bitmap takes a kept block up to a quarter larger than it needs.)
-TEST_F(KeptBlocks, StayWithinTheLimit) {
+  EXPECT_EQ(BitmapOf(7.9).HeldBytes(), 10 * kMiB);  // given back when it ends
+  EXPECT_EQ(BitmapOf(4.5).HeldBytes(), 6 * kMiB);
+  ReleaseKeptPixelBlocks();
   SetKeptPixelBytesLimit(16 * kMiB);
   const std::pair<double, std::size_t> freedThenKept[] = {{5.9, 6},   {9.9, 16},  {4.5, 16},
                                                           {13.9, 14}, {19.9, 14}, {7.9, 8}};
@@ -52,6 +39,7 @@ TEST_F(KeptBlocks, StayWithinTheLimit) {
     { const Bitmap freed = BitmapOf(megabytes); }
     EXPECT_EQ(KeptPixelBytes(), kept * kMiB) << "after freeing " << megabytes << " MB";
   }
+  SetKeptPixelBytesLimit(0);
   ReleaseKeptPixelBlocks();
   EXPECT_EQ(KeptPixelBytes(), 0u);
 }
