@@ -59,8 +59,9 @@ MatrixShaperConversion::MatrixShaperConversion(const Tables& tables)
     l.redGreen[row] = low(m[0]) | (low(m[1]) << 16);
     l.blue[row] = low(m[2]);
     l.rounding[row] = tables.offset[row] + (1 << (tables.matrixShift - 1));
-    std::copy(tables.encode[row].begin(), tables.encode[row].end(), l.encode[row].begin());
-    std::fill(l.encode[row].begin() + kEncodeEntries, l.encode[row].end(), 0);
+    for (int i = 0; i < kEncodeEntries; ++i) {
+      l.placed[row][i] = std::uint32_t{tables.encode[row][i]} << (8 * (2 - row));
+    }
   }
 }
 
@@ -81,7 +82,7 @@ void MatrixShaperConversion::ConvertPixelsPlain(std::uint8_t* bgr, std::size_t p
     for (int row = 0; row < 3; ++row) {
       const std::int32_t sum =
           (m[row][0] * r + m[row][1] * g + m[row][2] * b + l.rounding[row]) >> shift;
-      out[row] = l.encode[row][std::clamp(sum, 0, kOne)];
+      out[row] = l.tables.encode[row][std::clamp(sum, 0, kOne)];
     }
     p[0] = out[2], p[1] = out[1], p[2] = out[0];
   }

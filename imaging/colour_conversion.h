@@ -57,14 +57,15 @@ class MatrixShaperConversion final : public ColourConversion {
 
   // What the kernels read: the tables as given, and for the vector kernel the linear values
   // laid out for pairwise 16-bit products (red in the low half, green in the high half, blue
-  // with a zero beside it), the matrix rows as pairs, and the encoding tables padded so that a
-  // 4-byte read at any entry stays inside.
+  // with a zero beside it), the matrix rows as pairs, and each encoding table's bytes already
+  // at their place in a pixel's 32 bits (blue low, red third), so that gathered values need
+  // only be joined.
   struct Layout {
     Tables tables;
     std::array<std::array<std::uint32_t, 256>, 3> pairs;
     std::array<std::uint32_t, 3> redGreen, blue;  // per row
     std::array<std::int32_t, 3> rounding;         // offset plus half a step, per row
-    std::array<std::array<std::uint8_t, kEncodeEntries + 3>, 3> encode;
+    std::array<std::array<std::uint32_t, kEncodeEntries>, 3> placed;  // rows: red, green, blue
   };
 
  private:

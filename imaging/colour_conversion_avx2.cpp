@@ -22,7 +22,8 @@ struct Row {
 };
 
 // One output channel: the matrix row over the linear values as two pairwise 16-bit products
-// summed in 32 bits, exactly as the plain loop's sum; then rounded, clipped, encoded.
+// summed in 32 bits, exactly as the plain loop's sum; then rounded, clipped, encoded into the
+// channel's byte of the pixel.
 inline __m256i Channel(const Row& row, __m128i shift, __m256i redGreen, __m256i blue) {
   const __m256i sum = _mm256_add_epi32(_mm256_add_epi32(_mm256_madd_epi16(redGreen, row.redGreen),
                                                         _mm256_madd_epi16(blue, row.blue)),
@@ -30,8 +31,7 @@ inline __m256i Channel(const Row& row, __m128i shift, __m256i redGreen, __m256i 
   const __m256i index =
       _mm256_min_epi32(_mm256_max_epi32(_mm256_sra_epi32(sum, shift), _mm256_setzero_si256()),
                        _mm256_set1_epi32(MatrixShaperConversion::kOne));
-  // Four bytes are read from each entry (the table is padded); only the first counts.
-  return _mm256_and_si256(_mm256_i32gather_epi32(row.encode, index, 1), _mm256_set1_epi32(0xFF));
+  return _mm256_i32gather_epi32(row.encode, index, 4);
 }
 
 }  // namespace
@@ -56,7 +56,7 @@ std::size_t ConvertPixelsAvx2(const MatrixShaperConversion::Layout& l, std::uint
   for (int r = 0; r < 3; ++r) {
     rows[r] = {_mm256_set1_epi32(static_cast<int>(l.redGreen[r])),
                _mm256_set1_epi32(static_cast<int>(l.blue[r])), _mm256_set1_epi32(l.rounding[r]),
-               reinterpret_cast<const int*>(l.encode[r].data())};
+               reinterpret_cast<const int*>(l.placed[r].data())};
   }
   const __m128i shift = _mm_cvtsi32_si128(l.tables.matrixShift);
   const int* const pairTables[3] = {reinterpret_cast<const int*>(l.pairs[0].data()),
@@ -77,10 +77,9 @@ std::size_t ConvertPixelsAvx2(const MatrixShaperConversion::Layout& l, std::uint
     const __m256i redGreen =
         _mm256_blend_epi16(pairs(0, red), pairs(1, _mm_srli_si128(blueGreen, 8)), 0xAA);
     const __m256i blue = pairs(2, blueGreen);
-    const __m256i joined = _mm256_or_si256(
-        _mm256_or_si256(Channel(rows[2], shift, redGreen, blue),
-                        _mm256_slli_epi32(Channel(rows[1], shift, redGreen, blue), 8)),
-        _mm256_slli_epi32(Channel(rows[0], shift, redGreen, blue), 16));
+    const __m256i joined = _mm256_or_si256(_mm256_or_si256(Channel(rows[2], shift, redGreen, blue),
+                                                           Channel(rows[1], shift, redGreen, blue)),
+                                           Channel(rows[0], shift, redGreen, blue));
     // Three bytes of each pixel, the 24 bytes made contiguous.
     const __m256i packed =
         _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(joined, pack), joinLanes);
