@@ -195,35 +195,33 @@ class LogoWindowTest : public QObject {
     COMPARE_PICTURES(w.Output(), atOpen);
   }
 
-  void aFilePasteLeavesTheViewAlone() {
-    LogoWindow w;
-    w.OpenFile(kToolFiles + "win3_24.bmp");
-    Click(w.f().inputimg);
+  // A file paste stamps whatever the logo picture holds at the frame with the bar's weight: a
+  // file, a preset opened before (storing nothing), or before any logo the blank white picture,
+  // which changes nothing.
+  void aFilePasteStampsTheLogoPicture_data() {
+    QTest::addColumn<int>("opened");  // 0: nothing, 1: a file, 2: LOGO1 with its slot
+    QTest::newRow("before any logo") << 0;
+    QTest::newRow("a file, the input view in front") << 1;
+    QTest::newRow("a preset opened before") << 2;
+  }
+  void aFilePasteStampsTheLogoPicture() {
+    QFETCH(int, opened);
+    LogoWindow w(Record({{20, 30, 90}}));
+    if (opened == 1) w.OpenFile(kToolFiles + "win3_24.bmp"), Click(w.f().inputimg);
+    if (opened == 2) {
+      w.Select(1);
+      w.f().CheckBox2->setChecked(true);
+      Click(w.f().BitBtn9);
+      w.Select(0);
+      w.f().ScrollBar2->setValue(64);
+    }
     const Bitmap before = w.Output();
     w.form->Run([&] { w.form->BitBtn10Click(); });
-    QVERIFY(!w.OutputShown());
-    COMPARE_PICTURES(w.Output(), Stamped(before, w.f().Image13.Picture(), 152, 128, 50));
-  }
-
-  // A file paste before any logo: the blank logo picture is all white, so nothing changes.
-  void aFilePasteBeforeAnyLogoChangesNothing() {
-    LogoWindow w;
-    const Bitmap before = w.Output();
-    Click(w.f().BitBtn10);
-    COMPARE_PICTURES(w.Output(), before);
-  }
-
-  // The file source stamps whatever the logo picture holds, also a preset opened before.
-  void aFilePasteAfterAPresetOpenStampsThatPresetAndStoresNothing() {
-    LogoWindow w(Record({{20, 30, 90}}));
-    w.Select(1);
-    w.f().CheckBox2->setChecked(true);
-    Click(w.f().BitBtn9);
-    const Bitmap atOpen = w.Output();
-    w.Select(0);
-    w.f().ScrollBar2->setValue(64);
-    Click(w.f().BitBtn10);
-    COMPARE_PICTURES(w.Output(), Stamped(atOpen, Preset(1), 20, 30, 64));
+    const Bitmap logo = opened == 2 ? Preset(1) : w.f().Image13.Picture();
+    const QPoint at = opened == 2 ? QPoint(20, 30) : QPoint(152, 128);
+    COMPARE_PICTURES(
+        w.Output(), opened ? Stamped(before, logo, at.x(), at.y(), opened == 2 ? 64 : 50) : before);
+    QCOMPARE(w.OutputShown(), opened == 2);  // the paste leaves the view alone
     QCOMPARE(w.ReadFile("rumora.dat"), Record({{20, 30, 90}}));
   }
 
