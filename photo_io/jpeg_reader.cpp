@@ -153,10 +153,14 @@ void CheckKindOfJpeg(const JpegMarkerWalk& walk) {
     default:
       break;
   }
-  if (walk.frameMarker != 0 && walk.samplePrecision != 8) {
-    throw Error(std::to_string(walk.samplePrecision) +
-                " ビットの JPEG ファイルは開けません (開けるのは 1 色 8 ビットのものだけです)");
+  if (walk.frameMarker == 0 || walk.samplePrecision == 8) return;
+  // Only 12 and 16 bits are real kinds of JPEG; any other figure is a damaged header.
+  if (walk.samplePrecision != 12 && walk.samplePrecision != 16) {
+    throw Error("JPEG ファイルの見出しが壊れています (1 色のビット数が " +
+                std::to_string(walk.samplePrecision) + ")");
   }
+  throw Error(std::to_string(walk.samplePrecision) +
+              " ビットの JPEG ファイルは開けません (開けるのは 1 色 8 ビットのものだけです)");
 }
 
 // Blocks of each component as the library stores them: whole MCUs, so each count is rounded up

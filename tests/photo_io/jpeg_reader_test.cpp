@@ -230,7 +230,7 @@ TEST(DamagedPhoto, DamagedHeadersAndUnsupportedKindsAreRefused) {
       {"SOI", changed(1, 0x00), ""},
       {"components", changed(sof + 9, 0), ""},
       {"huffman", bad_huffman, ""},
-      {"precision", changed(sof + 4, 9), "9 ビットの JPEG ファイルは開けません"},
+      {"precision", changed(sof + 4, 9), "JPEG ファイルの見出しが壊れています"},
       {"12-bit", FileBytes(TestPhoto("monkey12.jpg")), "12 ビットの JPEG"},
       {"lossless", changed(sof + 1, 0xC3), "可逆圧縮 (ロスレス) の JPEG ファイルは開けません"},
       {"hierarchical", changed(sof + 1, 0xC5), "階層符号化"}};
