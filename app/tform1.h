@@ -368,6 +368,9 @@ class TForm1 final : public QWidget, private TForm1Parts {
   // photo step keeps the latter.
   std::int32_t photoOrientation_ = 1;
   std::int32_t uprightOrientation_ = 1;
+  // A HEIF photo was turned (or not) by its decoder: the option then takes effect at the next
+  // open only.
+  bool turnSettledOnOpen_ = false;
   bool optionsUnsavedSaid_ = false;
   QAction* smoothScalingAction_ = nullptr;
   SettingsRecordPlace recordPlace_;

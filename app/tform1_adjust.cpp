@@ -77,6 +77,10 @@ void TForm1::BitBtn6Click() {
 }
 
 void TForm1::FollowOrientationOption() {
+  if (!WorkingBitmap.Empty() && turnSettledOnOpen_) {
+    ShowStatus(QStringLiteral("HEIC/HEIF の写真の向きは、次に開いたときから変わります"));
+    return;
+  }
   const int wanted = options_.exifOrientation ? photoOrientation_ : kOrientationAsStored;
   if (WorkingBitmap.Empty() || wanted == uprightOrientation_) return;
   BusyCursor busy;

@@ -106,6 +106,7 @@ void TForm1::CreateMenuBar() {
                 [this] { outputimgClick(); });
 
   QMenu* options = menuBar_->addMenu(QStringLiteral("設定(&S)"));
+  options->setToolTipsVisible(true);
   const auto addOption = [&](const QString& text, bool UserOptions::*option) {
     QAction* action = AddMenuAction(options, text, {}, [this, option] {
       options_.*option = !(options_.*option);
@@ -117,7 +118,10 @@ void TForm1::CreateMenuBar() {
     action->setChecked(options_.*option);
     return action;
   };
-  addOption(QStringLiteral("写真の向き情報に従う"), &UserOptions::exifOrientation);
+  addOption(QStringLiteral("写真の向き情報に従う"), &UserOptions::exifOrientation)
+      ->setToolTip(QStringLiteral(
+          "開いている JPEG 写真はすぐに回ります (元に戻せます)。HEIC/HEIF の写真は次に開いたとき"
+          "から変わります"));
   smoothScalingAction_ =
       addOption(QStringLiteral("なめらかに拡大縮小"), &UserOptions::smoothScaling);
   // Takes effect from the next photo opened: the open one keeps its colours.

@@ -162,6 +162,7 @@ bool TForm1::LoadPhoto(const QString& path) {
     }
     const int stated = reader.StatedOrientation();  // Decode closes the reader
     const int upright = reader.TurnsAfterDecoding() ? stated : kOrientationAsStored;
+    const bool turnSettled = reader.TurnSettledByDecoder();
     Bitmap photo;
     {
       // A HEIF photo is decoded whole on another thread while the window handles its events
@@ -178,6 +179,7 @@ bool TForm1::LoadPhoto(const QString& path) {
     history_.ForgetPhotoSteps();
     photoOrientation_ = stated;
     uprightOrientation_ = upright;
+    turnSettledOnOpen_ = turnSettled;
     photoPath_ = path;
   } catch (const std::exception& e) {
     WarnOpenFailure(QStringLiteral("写真"), path, "JPEG と HEIC/HEIF", e);

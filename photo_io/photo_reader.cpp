@@ -125,6 +125,8 @@ int PhotoReader::Height() const {
 
 int PhotoReader::StatedOrientation() const { return impl_ ? impl_->stated : kOrientationAsStored; }
 
+bool PhotoReader::TurnSettledByDecoder() const { return impl_ && impl_->heif; }
+
 bool PhotoReader::TurnsAfterDecoding() const {
   return impl_ && impl_->orientation != kOrientationAsStored;
 }

@@ -60,6 +60,9 @@ class PhotoReader {
   // Whether Decode turns or mirrors the photo after its last row has arrived: the arriving rows
   // then do not show the photo as it is returned.
   bool TurnsAfterDecoding() const;
+  // Whether the photo's turn is settled as it is decoded (a HEIF photo, turned by the library
+  // or not as the options say), so that it cannot be turned the other way afterwards.
+  bool TurnSettledByDecoder() const;
 
   // Decodes the opened photo, converts its colours and turns it upright as the options say. With
   // `arriving`, each time more rows are final (their colours converted) it hears of them, and
