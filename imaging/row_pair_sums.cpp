@@ -92,6 +92,41 @@ __attribute__((target("avx2"))) void Avx2PixelTaps(std::uint64_t* out, int pixel
   }
 }
 
+// One pixel a vector, its channels as doubles: a sum below 2^52 is the double whose significand
+// it fills; times the double nearest 1 / d it is within 2^-44 of sum / d, while a quotient that
+// does not lie halfway lies at least 1 / (2 d) >= 2^-43 from every half, so its nearest integer k
+// is right. A quotient halfway between two integers leaves the remainder sum - k d, exact in
+// doubles, at d / 2 either way; it then takes the even one.
+__attribute__((target("avx2"))) void Avx2RoundPixelSums(std::uint8_t* out, int pixels,
+                                                        const std::uint64_t* sums,
+                                                        std::uint64_t denominator) {
+  const __m256d twoTo52 = _mm256_set1_pd(4503599627370496.0);
+  const __m256d d = _mm256_set1_pd(static_cast<double>(denominator));
+  const __m256d inverse = _mm256_set1_pd(1.0 / static_cast<double>(denominator));
+  const __m256d halfD = _mm256_set1_pd(static_cast<double>(denominator) / 2);
+  const __m256d magnitude = _mm256_castsi256_pd(_mm256_set1_epi64x(0x7FFFFFFFFFFFFFFF));
+  const __m256d one = _mm256_set1_pd(1.0), half = _mm256_set1_pd(0.5);
+  for (int i = 0; i < pixels; ++i) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sums + 4 * i));
+    const __m256d x = _mm256_sub_pd(
+        _mm256_castsi256_pd(_mm256_or_si256(v, _mm256_castpd_si256(twoTo52))), twoTo52);
+    __m256d k =
+        _mm256_round_pd(_mm256_mul_pd(x, inverse), _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+    const __m256d r = _mm256_sub_pd(x, _mm256_mul_pd(k, d));
+    const __m256d halves = _mm256_cmp_pd(_mm256_and_pd(r, magnitude), halfD, _CMP_EQ_OQ);
+    if (!_mm256_testz_pd(halves, halves)) {
+      const __m256d low =
+          _mm256_sub_pd(k, _mm256_and_pd(_mm256_cmp_pd(r, _mm256_setzero_pd(), _CMP_LT_OQ), one));
+      const __m256d odd = _mm256_sub_pd(
+          low, _mm256_mul_pd(_mm256_floor_pd(_mm256_mul_pd(low, half)), _mm256_set1_pd(2.0)));
+      k = _mm256_blendv_pd(k, _mm256_add_pd(low, odd), halves);
+    }
+    const __m128i words = _mm_packus_epi32(_mm256_cvtpd_epi32(k), _mm_setzero_si128());
+    const int bytes = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
+    std::memcpy(out + 3 * i, &bytes, 3);
+  }
+}
+
 const bool kHasAvx2 = __builtin_cpu_supports("avx2");
 #endif
 
@@ -125,6 +160,23 @@ void SumRowPairs(std::uint32_t* sums, std::size_t count, const std::uint8_t* con
 #else
   ScalarSums(sums, 0, count, rows, weights, pairs);
 #endif
+}
+
+void RoundPixelSums(std::uint8_t* out, int pixels, const std::uint64_t* sums,
+                    std::uint64_t denominator) {
+#if defined(__x86_64__)
+  if (kHasAvx2) {
+    Avx2RoundPixelSums(out, pixels, sums, denominator);
+    return;
+  }
+#endif
+  for (int i = 0; i < 3 * pixels; ++i) {
+    const std::uint64_t sum = sums[i / 3 * 4 + i % 3];
+    std::uint64_t q = sum / denominator;
+    const std::uint64_t twice = 2 * (sum - q * denominator);
+    q += twice > denominator || (twice == denominator && (q & 1) != 0);
+    out[i] = static_cast<std::uint8_t>(q);
+  }
 }
 
 void SumPixelTaps(std::uint64_t* out, int pixels, const std::uint32_t* sums,

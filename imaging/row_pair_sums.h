@@ -22,4 +22,9 @@ void SumPixelTaps(std::uint64_t* out, int pixels, const std::uint32_t* sums,
                   const std::size_t* begin, const std::uint32_t* offsets,
                   const std::uint32_t* weights);
 
+// out[3i + c] = sums[4i + c] / denominator rounded to the nearest integer, halves to even, for
+// c < 3 and i in [0, pixels): each quotient at most 255, the denominator at most 2^42.
+void RoundPixelSums(std::uint8_t* out, int pixels, const std::uint64_t* sums,
+                    std::uint64_t denominator);
+
 }  // namespace rumora

@@ -17,6 +17,8 @@ using WideUnsigned = unsigned __int128;
 constexpr std::uint64_t kMaxChannel = 255;
 // Column sums are 32-bit and formed two source rows at a time with 16-bit signed weights.
 constexpr std::uint64_t kMaxPairedWeight = 32767;
+// Pixel sums over a denominator up to this are rounded by RoundPixelSums.
+constexpr std::uint64_t kMaxRoundedDenominator = std::uint64_t{1} << 42;
 // Below this much source data a band is not worth a thread.
 constexpr std::int64_t kBytesPerBand = std::int64_t{1} << 20;
 
@@ -159,6 +161,10 @@ void SmoothScale::MakeBand(const Bitmap& source, Bitmap& target, int rowBegin, i
     if constexpr (std::is_same_v<Sum, std::uint64_t>) {
       SumPixelTaps(pixelSums.data(), columns_.TargetEnd(), sums.get(), tapBegin_.data(),
                    tapOffsets_.data(), tapWeights_.data());
+      if (denominator <= kMaxRoundedDenominator) {
+        RoundPixelSums(out, columns_.TargetEnd(), pixelSums.data(), denominator);
+        continue;
+      }
       for (std::size_t n = 0; n < pixelSums.size(); n += 4, out += 3) {
         for (int c = 0; c < 3; ++c) {
           out[c] = RoundedQuotient<Sum>(pixelSums[n + c], denominator, reciprocal);

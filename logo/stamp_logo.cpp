@@ -4,6 +4,7 @@
 #include <array>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #if defined(__x86_64__)
@@ -62,77 +63,6 @@ std::uint8_t MixOne(std::uint8_t u, std::uint8_t l, std::int32_t w, const Mix& m
   return static_cast<std::uint8_t>(q);
 }
 
-void MixBytes(std::uint8_t* out, const std::uint8_t* logo, const std::uint16_t* weights,
-              std::size_t count, const Mix& mix) {
-  for (std::size_t j = 0; j < count; ++j) out[j] = MixOne(out[j], logo[j], weights[j], mix);
-}
-
-#if defined(__x86_64__)
-// Eight channels at a time in 32-bit lanes. n = u (25500 - w) + l w stays below 2^23, so the
-// float quotient is within one of n / 25500 and the remainder puts it right.
-__attribute__((target("avx2"))) void MixBytesAvx2(std::uint8_t* out, const std::uint8_t* logo,
-                                                  const std::uint16_t* weights, std::size_t count,
-                                                  const Mix& mix) {
-  const __m256i whole = _mm256_set1_epi32(kWhole);
-  const __m256i wholeLess1 = _mm256_set1_epi32(kWhole - 1);
-  const __m256i one = _mm256_set1_epi32(1);
-  const __m256i opaque = _mm256_set1_epi32(mix.opaqueWeight);
-  const __m256 inverse = _mm256_set1_ps(1.0f / kWhole);
-  const bool directed =
-      mix.halves == OpaqueHalves::kTowardsLogo || mix.halves == OpaqueHalves::kAwayFromLogo;
-  const bool towards = mix.halves == OpaqueHalves::kTowardsLogo;
-  std::size_t j = 0;
-  for (; j + 8 <= count; j += 8) {
-    const __m256i u =
-        _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(out + j)));
-    const __m256i l =
-        _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(logo + j)));
-    const __m256i w =
-        _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(weights + j)));
-    const __m256i n = _mm256_add_epi32(_mm256_mullo_epi32(u, _mm256_sub_epi32(whole, w)),
-                                       _mm256_mullo_epi32(l, w));
-    __m256i q = _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_cvtepi32_ps(n), inverse));
-    __m256i r = _mm256_sub_epi32(n, _mm256_mullo_epi32(q, whole));
-    const __m256i low = _mm256_cmpgt_epi32(_mm256_setzero_si256(), r);
-    q = _mm256_add_epi32(q, low);  // -1 where the remainder went negative
-    r = _mm256_add_epi32(r, _mm256_and_si256(low, whole));
-    const __m256i high = _mm256_cmpgt_epi32(r, wholeLess1);
-    q = _mm256_sub_epi32(q, high);
-    r = _mm256_sub_epi32(r, _mm256_and_si256(high, whole));
-    const __m256i twice = _mm256_add_epi32(r, r);
-    __m256i tie = _mm256_cmpeq_epi32(_mm256_and_si256(q, one), one);
-    if (directed) {
-      const __m256i side = towards ? _mm256_cmpgt_epi32(l, u) : _mm256_cmpgt_epi32(u, l);
-      tie = _mm256_blendv_epi8(tie, side, _mm256_cmpeq_epi32(w, opaque));
-    }
-    const __m256i up = _mm256_or_si256(_mm256_cmpgt_epi32(twice, whole),
-                                       _mm256_and_si256(_mm256_cmpeq_epi32(twice, whole), tie));
-    q = _mm256_sub_epi32(q, up);
-    // Eight values of at most 255 into eight bytes: the packs work within each 128-bit half.
-    const __m256i words = _mm256_packus_epi32(q, q);
-    const __m256i bytes = _mm256_packus_epi16(words, words);
-    const __m128i packed =
-        _mm_unpacklo_epi32(_mm256_castsi256_si128(bytes), _mm256_extracti128_si256(bytes, 1));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + j), packed);
-  }
-  MixBytes(out + j, logo + j, weights + j, count - j, mix);
-}
-
-const bool kHasAvx2 = __builtin_cpu_supports("avx2");
-#endif
-
-void MixRow(std::uint8_t* out, const std::uint8_t* logo, const std::uint16_t* weights,
-            std::size_t count, const Mix& mix) {
-#if defined(__x86_64__)
-  // Opaque halves by the blend's own arithmetic are rare weights (1 to 6): one way for them.
-  if (kHasAvx2 && mix.halves != OpaqueHalves::kBlendArithmetic) {
-    MixBytesAvx2(out, logo, weights, count, mix);
-    return;
-  }
-#endif
-  MixBytes(out, logo, weights, count, mix);
-}
-
 // Where and how large the stamped image lands on the picture.
 struct Placement {
   const LogoImage* image;
@@ -148,8 +78,165 @@ Placement Place(const LogoPicture& logo, std::int32_t viewLeft, std::int32_t vie
   return {&logo.image, s > 1 ? 1 : 0, left, top};
 }
 
-// The logo rows mixed row by row: each logo row is spread once into the channel bytes and
-// weights of the picture columns it covers, then mixed into every picture row it covers.
+// One or two picture rows' part under the logo: picture pixels [x, end) of `out`, the logo row
+// `logo` with its alphas `alpha` (a logo without alpha has 0 for white and 255 for the rest).
+struct RowJob {
+  std::uint8_t* out;
+  std::uint8_t* nextOut;  // the picture row below, from the same logo row; or null
+  const std::uint8_t* logo;
+  const std::uint8_t* alpha;
+  std::int64_t left;  // picture column of the logo's column 0
+  int shift;
+  int p;
+  const Mix* mix;
+
+  void Pixel(std::int64_t x) const {
+    const std::int64_t column = (x - left) >> shift;
+    const std::int32_t w = p * alpha[column];
+    if (w == 0) return;
+    for (std::uint8_t* row : {out, nextOut}) {
+      if (row == nullptr) continue;
+      for (int c = 0; c < 3; ++c) {
+        std::uint8_t& u = row[3 * x + c];
+        u = MixOne(u, logo[3 * column + c], w, *mix);
+      }
+    }
+  }
+};
+
+#if defined(__x86_64__)
+// What the vector steps share: the mix's constants in registers.
+struct VectorMix {
+  __m256 whole;
+  __m256 half;
+  __m256i opaque;
+  bool directed, towards;
+};
+
+// Eight channels' new bytes, in 32-bit lanes: the bytes u at `out`, the logo's bytes l (the low
+// eight of `logo`) and, in each 32-bit lane, the pair 25500 - w (low half) and w (high half). n = u
+// (25500 - w) + l w, one multiply-add of the interleaved bytes, lies below 2^23, so it is a float
+// exactly, and the float quotient n / 25500, rounded once, is within 2^-17 of the exact one: on the
+// same side of every point halfway between two integers, and exactly on it when the exact quotient
+// is. Converting it rounds halves to even; an opaque channel whose halves go towards or away from
+// the logo (`opaque` set) is settled as MixOne does.
+__attribute__((target("avx2"), always_inline)) inline __m256i MixEight(const std::uint8_t* out,
+                                                                       __m128i logo, __m256i pairs,
+                                                                       bool opaque,
+                                                                       const VectorMix& m) {
+  const __m128i u = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(out));
+  const __m256i n = _mm256_madd_epi16(_mm256_cvtepu8_epi16(_mm_unpacklo_epi8(u, logo)), pairs);
+  const __m256 q = _mm256_div_ps(_mm256_cvtepi32_ps(n), m.whole);
+  __m256i k = _mm256_cvtps_epi32(q);
+  if (opaque && m.directed) {
+    const __m256 floor = _mm256_floor_ps(q);
+    const __m256i halves = _mm256_and_si256(
+        _mm256_castps_si256(_mm256_cmp_ps(_mm256_sub_ps(q, floor), m.half, _CMP_EQ_OQ)),
+        _mm256_cmpeq_epi32(_mm256_srli_epi32(pairs, 16), m.opaque));
+    if (!_mm256_testz_si256(halves, halves)) {
+      const __m256i u32 = _mm256_cvtepu8_epi32(u), l32 = _mm256_cvtepu8_epi32(logo);
+      const __m256i up = m.towards ? _mm256_cmpgt_epi32(l32, u32) : _mm256_cmpgt_epi32(u32, l32);
+      k = _mm256_blendv_epi8(k, _mm256_sub_epi32(_mm256_cvtps_epi32(floor), up), halves);
+    }
+  }
+  return k;
+}
+
+// Blocks of eight picture pixels, their 24 channels as three vectors of eight lanes; blocks the
+// logo does not show through are skipped. Returns the first pixel not done: the last few, or
+// those whose logo bytes end too near the picture's memory for a doubled logo's 16-byte reads.
+template <int Shift>
+__attribute__((target("avx2"))) std::int64_t MixBlocksAvx2(const RowJob& job, std::int64_t x,
+                                                           std::int64_t end,
+                                                           std::int64_t logoColumns) {
+  // The pixel of each channel lane, for the three vectors: channel i of a block is pixel i / 3.
+  const __m256i pixelOf0 = _mm256_srli_epi32(_mm256_setr_epi32(0, 0, 0, 1, 1, 1, 2, 2), Shift);
+  const __m256i pixelOf1 = _mm256_srli_epi32(_mm256_setr_epi32(2, 3, 3, 3, 4, 4, 4, 5), Shift);
+  const __m256i pixelOf2 = _mm256_srli_epi32(_mm256_setr_epi32(5, 5, 6, 6, 6, 7, 7, 7), Shift);
+  // A doubled logo's twelve bytes of four pixels spread over the block's 24 channels.
+  const __m128i spreadLow = _mm_setr_epi8(0, 1, 2, 0, 1, 2, 3, 4, 5, 3, 4, 5, 6, 7, 8, 6);
+  const __m128i spreadHigh = _mm_setr_epi8(7, 8, 9, 10, 11, 9, 10, 11, 0, 0, 0, 0, 0, 0, 0, 0);
+  const __m256i weight = _mm256_set1_epi32(job.p);
+  const __m256i whole = _mm256_set1_epi32(kWhole);
+  const __m256i byteOrder = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+  const VectorMix m{_mm256_set1_ps(static_cast<float>(kWhole)), _mm256_set1_ps(0.5f),
+                    _mm256_set1_epi32(job.mix->opaqueWeight),
+                    job.mix->halves == OpaqueHalves::kTowardsLogo ||
+                        job.mix->halves == OpaqueHalves::kAwayFromLogo,
+                    job.mix->halves == OpaqueHalves::kTowardsLogo};
+  for (; x + 8 <= end; x += 8) {
+    const std::int64_t column = (x - job.left) >> Shift;
+    if (Shift == 1 && column + 6 > logoColumns) break;  // the spread reads 16 bytes
+    // The block's alphas straight into a register: a narrower copy to memory read back wider
+    // would wait for the store.
+    __m128i alphas;
+    if constexpr (Shift == 0) {
+      std::uint64_t bytes;
+      std::memcpy(&bytes, job.alpha + column, sizeof bytes);
+      if (bytes == 0) continue;  // see-through
+      alphas = _mm_cvtsi64_si128(static_cast<long long>(bytes));
+    } else {
+      std::uint32_t bytes;
+      std::memcpy(&bytes, job.alpha + column, sizeof bytes);
+      if (bytes == 0) continue;
+      alphas = _mm_cvtsi32_si128(static_cast<int>(bytes));
+    }
+    const __m256i weights = _mm256_mullo_epi32(_mm256_cvtepu8_epi32(alphas), weight);
+    const bool opaque = !_mm256_testz_si256(_mm256_cmpeq_epi32(weights, m.opaque),
+                                            _mm256_cmpeq_epi32(weights, m.opaque));
+    const __m256i pairs =
+        _mm256_or_si256(_mm256_slli_epi32(weights, 16), _mm256_sub_epi32(whole, weights));
+    const std::uint8_t* logo = job.logo + 3 * column;
+    __m128i low, middle, high;
+    if constexpr (Shift == 0) {
+      low = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(logo));
+      middle = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(logo + 8));
+      high = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(logo + 16));
+    } else {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(logo));
+      low = _mm_shuffle_epi8(bytes, spreadLow);
+      middle = _mm_srli_si128(low, 8);
+      high = _mm_shuffle_epi8(bytes, spreadHigh);
+    }
+    for (std::uint8_t* row : {job.out, job.nextOut}) {
+      if (row == nullptr) continue;
+      std::uint8_t* out = row + 3 * x;
+      const __m256i k0 =
+          MixEight(out, low, _mm256_permutevar8x32_epi32(pairs, pixelOf0), opaque, m);
+      const __m256i k1 =
+          MixEight(out + 8, middle, _mm256_permutevar8x32_epi32(pairs, pixelOf1), opaque, m);
+      const __m256i k2 =
+          MixEight(out + 16, high, _mm256_permutevar8x32_epi32(pairs, pixelOf2), opaque, m);
+      // 24 values of at most 255 into 24 bytes. The packs work within each 128-bit half, which
+      // leaves the groups of four channels in the order 0-3 8-11 16-19 16-19 4-7 12-15 20-23
+      // 20-23; the permute puts them back.
+      const __m256i bytes =
+          _mm256_packus_epi16(_mm256_packus_epi32(k0, k1), _mm256_packus_epi32(k2, k2));
+      const __m256i ordered = _mm256_permutevar8x32_epi32(bytes, byteOrder);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(ordered));
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 16), _mm256_extracti128_si256(ordered, 1));
+    }
+  }
+  return x;
+}
+
+const bool kHasAvx2 = __builtin_cpu_supports("avx2");
+#endif
+
+void MixPictureRow(const RowJob& job, std::int64_t x, std::int64_t end, std::int64_t logoColumns) {
+  // A doubled logo's blocks start on a logo pixel's first picture column.
+  if (job.shift == 1 && ((x - job.left) & 1) != 0 && x < end) job.Pixel(x++);
+#if defined(__x86_64__)
+  // Opaque halves by the blend's own arithmetic are rare weights (1 to 6): one way for them.
+  if (kHasAvx2 && job.mix->halves != OpaqueHalves::kBlendArithmetic) {
+    x = job.shift == 0 ? MixBlocksAvx2<0>(job, x, end, logoColumns)
+                       : MixBlocksAvx2<1>(job, x, end, logoColumns);
+  }
+#endif
+  for (; x < end; ++x) job.Pixel(x);
+}
+
+// Every picture row under the logo, each from the logo row that covers it.
 void MixImage(Bitmap& output, const Placement& place, int p) {
   const LogoImage& image = *place.image;
   const std::int64_t k = std::int64_t{1} << place.shift;
@@ -157,37 +244,38 @@ void MixImage(Bitmap& output, const Placement& place, int p) {
   const std::int64_t x1 = std::min<std::int64_t>(place.left + k * image.Width(), output.Width());
   const std::int64_t y0 = std::max<std::int64_t>(place.top, 0);
   const std::int64_t y1 = std::min<std::int64_t>(place.top + k * image.Height(), output.Height());
-  if (x0 >= x1 || y0 >= y1) return;
+  if (x0 >= x1 || y0 >= y1 || p == 0) return;
 
-  const Mix mix{255 * p, OpaqueHalvesFor(p), LogoWeight(p)};
-  std::array<std::uint16_t, 256> weightOfAlpha;
-  for (int a = 0; a < 256; ++a)
-    weightOfAlpha[static_cast<std::size_t>(a)] = static_cast<std::uint16_t>(p * a);
-  const std::size_t bytes = static_cast<std::size_t>(x1 - x0) * 3;
-  std::vector<std::uint8_t> channels(bytes);
-  std::vector<std::uint16_t> weights(bytes);
-  std::int64_t spreadRow = -1;
-  for (std::int64_t y = y0; y < y1; ++y) {
-    const std::int64_t logoRow = (y - place.top) >> place.shift;
-    if (logoRow != spreadRow) {
-      const std::uint8_t* in = image.colour.Row(static_cast<int>(logoRow));
-      const std::uint8_t* alpha =
-          image.HasAlpha() ? image.AlphaRow(static_cast<int>(logoRow)) : nullptr;
-      std::size_t j = 0;
-      for (std::int64_t x = x0; x < x1; ++x, j += 3) {
-        const std::int64_t logoColumn = (x - place.left) >> place.shift;
-        const std::uint8_t* pixel = in + 3 * logoColumn;
-        const bool white = (pixel[0] & pixel[1] & pixel[2]) == 255;
-        const std::uint16_t w = alpha != nullptr ? weightOfAlpha[alpha[logoColumn]]
-                                                 : static_cast<std::uint16_t>(white ? 0 : 255 * p);
-        channels[j] = pixel[0];
-        channels[j + 1] = pixel[1];
-        channels[j + 2] = pixel[2];
-        weights[j] = weights[j + 1] = weights[j + 2] = w;
+  // Without alpha, white is see-through and every other pixel opaque.
+  std::vector<std::uint8_t> whiteAlpha;
+  if (!image.HasAlpha()) {
+    whiteAlpha.resize(static_cast<std::size_t>(image.Width()) * image.Height());
+    std::size_t i = 0;
+    for (int y = 0; y < image.Height(); ++y) {
+      const std::uint8_t* in = image.colour.Row(y);
+      for (int x = 0; x < image.Width(); ++x, in += 3) {
+        whiteAlpha[i++] = (in[0] & in[1] & in[2]) == 255 ? 0 : 255;
       }
-      spreadRow = logoRow;
     }
-    MixRow(output.Row(static_cast<int>(y)) + 3 * x0, channels.data(), weights.data(), bytes, mix);
+  }
+  const Mix mix{255 * p, OpaqueHalvesFor(p), LogoWeight(p)};
+  for (std::int64_t y = y0; y < y1; ++y) {
+    const int logoRow = static_cast<int>((y - place.top) >> place.shift);
+    // A doubled logo row covers two picture rows: both are mixed from one reading of it.
+    const bool pair = y + 1 < y1 && ((y + 1 - place.top) >> place.shift) == logoRow;
+    const RowJob job{output.Row(static_cast<int>(y)),
+                     pair ? output.Row(static_cast<int>(++y)) : nullptr,
+                     image.colour.Row(logoRow),
+                     image.HasAlpha()
+                         ? image.AlphaRow(logoRow)
+                         : whiteAlpha.data() + static_cast<std::size_t>(image.Width()) * logoRow,
+                     place.left,
+                     place.shift,
+                     p,
+                     &mix};
+    // Logo columns left in the picture's memory from this row on, for the 16-byte reads.
+    const std::int64_t logoColumns = std::int64_t{image.Width()} * (image.Height() - logoRow);
+    MixPictureRow(job, x0, x1, logoColumns);
   }
 }
 
