@@ -18,6 +18,10 @@ void ImageViewWidget::paintEvent(QPaintEvent*) {
   const Bitmap& picture = Picture();
   if (picture.Empty()) return;
   QPainter painter(this);
+  if (!shown_.isNull()) {
+    painter.drawImage(QPoint(0, 0), shown_);
+    return;
+  }
   if (PaintSharp(painter)) return;
   const QImage image(picture.Data(), picture.Width(), picture.Height(),
                      static_cast<qsizetype>(picture.Stride()), QImage::Format_BGR888);
@@ -28,6 +32,17 @@ void ImageViewWidget::Show(Rendition&& rendition) noexcept {
   AssignPicture(std::move(rendition.picture));
   sharp_.swap(rendition.sharp);
   std::swap(sharpBase_, rendition.sharpBase);
+  update();
+}
+
+void ImageViewWidget::SetShownPicture(QImage shown) {
+  shown_ = std::move(shown);
+  update();
+}
+
+void ImageViewWidget::ClearShownPicture() {
+  if (shown_.isNull()) return;
+  shown_ = QImage();
   update();
 }
 

@@ -42,6 +42,12 @@ class ImageViewWidget final : public QWidget, public ImageView {
   // The sharp rendition painted in the picture's place; null when there is none.
   const QImage& SharpPicture() const { return sharp_; }
 
+  // What to paint in the picture's place, at its own device pixel ratio, until cleared: the
+  // owner keeps it in step with the picture (a larger picture reduced to the control, or the
+  // picture with something drawn over it for the eye only).
+  void SetShownPicture(QImage shown);
+  void ClearShownPicture();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -56,6 +62,7 @@ class ImageViewWidget final : public QWidget, public ImageView {
 
   // The second press of a double click: its release is not another click.
   bool doubleClickPressed_ = false;
+  QImage shown_;
   QImage sharp_;
   Bitmap sharpBase_;  // the picture as it was when the rendition was made
 };

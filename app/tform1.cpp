@@ -35,7 +35,11 @@ TForm1::TForm1(Platform& platform, QWidget* parent)
   Run([this] { FormCreate(); });
 }
 
-TForm1::~TForm1() { FormDestroy(); }
+TForm1::~TForm1() {
+  // The frame is hidden as the window's children go, after this object's own members.
+  delete outputViewWatcher_;
+  FormDestroy();
+}
 
 void TForm1::Run(const std::function<void()>& handler, bool repaintViews) {
   const bool keepTurnSpare = std::exchange(keepTurnSpare_, false);
@@ -43,6 +47,12 @@ void TForm1::Run(const std::function<void()>& handler, bool repaintViews) {
   if (tonePassRunning_) return;
   if (!keepTurnSpare) turnSpare_ = Bitmap();
   RunHandler(platform_, this, handler);
+  try {
+    ShowOutputSize();
+    RefreshOutputView();
+  } catch (const std::exception&) {
+    Image1->ClearShownPicture();  // no memory for the view: the picture as it is
+  }
   // Handlers draw into the pictures directly; show what they drew.
   if (repaintViews) {
     for (ImageViewWidget* view : {Image1, Image2, gbImage}) view->update();
@@ -105,8 +115,11 @@ void TForm1::FormCreate() {
   thumbnail.Rectangle(0, 0, 120, 90);
   thumbnail.TextOut(55, 35, "1");
 
-  Label4->setText(QStringLiteral("６００×４５０"));
-  Label4->adjustSize();
+  const OutputSize size = options_.outputSize;
+  if (size != OutputSize::k600x450) {
+    Image1->AssignPicture(Bitmap::Filled(OutputWidth(size), OutputHeight(size), clWhite));
+  }
+  ShowOutputSize();
   SpeedButton2->hide();
   LogoBitmap = Bitmap::Filled(200, 200, clWhite);
   OutputBackup = Bitmap::Filled(600, 600, clWhite);
@@ -246,6 +259,7 @@ void TForm1::ConnectHandlers() {
     Run([this] { SelShape1MouseMove(); }, /*repaintViews=*/false);
   };
   ConnectLogoHandlers();
+  WatchOutputView();
 }
 
 }  // namespace rumora

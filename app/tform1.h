@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -12,7 +13,9 @@
 #include "imaging/bitmap.h"
 #include "imaging/scratch_image_view.h"
 #include "imaging/smooth_scale.h"
+#include "layout/output_size.h"
 #include "layout/region_table.h"
+#include "logo/logo_picture.h"
 #include "photo_io/settings_record.h"
 
 class QAction;
@@ -106,6 +109,8 @@ struct TForm1Parts {
   Bitmap WorkingBitmap;
   Bitmap LogoBitmap;
   Bitmap OutputBackup;
+  // The logo the logo picture shows, with its alpha and double-size image (empty before any).
+  LogoPicture Logo;
   std::int32_t ViewToShow = 1;
   std::int32_t FreeRotationDone = 0;
   LayoutState Layout;
@@ -160,11 +165,15 @@ class TForm1 final : public QWidget, private TForm1Parts {
   void BitBtn13Click();
   // Opens the photo file `path` as the open button does once its dialog has chosen it.
   void OpenPhotoFile(const QString& path);
-  // Opens the BMP file `path` as the logo, as "開く" does with "ファイル" selected once its
+  // Opens the BMP or PNG file `path` as the logo, as "開く" does with "ファイル" selected once its
   // dialog has chosen it (a file dropped on the window); selects "ファイル" first.
   void OpenLogoFileAt(const QString& path);
   // Replaces the output picture with a blank white one and shows it.
   void NewOutputPicture();
+  // "出力サイズ": a new white output picture of `size` (after the close question when the
+  // output is unsaved), which undo takes back; the label, the menu and the options file follow
+  // the picture's size.
+  void SetOutputSize(OutputSize size);
   // "次の写真" and "前の写真": the photo after or before the current one in its folder (the
   // files the open dialog lists, in natural name order) is opened as the open button opens a
   // photo. At the folder's end, or with no photo opened, the status line says so.
@@ -287,8 +296,8 @@ class TForm1 final : public QWidget, private TForm1Parts {
   // the trimming frame with Ctrl, grows or shrinks it in the pane's proportions. False for any
   // other key.
   bool StepFrameByKey(TSelShape* frame, const QKeyEvent& key);
-  // A BMP file opened as the logo, anything else as a photo (a file that is no JPEG photo gets
-  // the warning that says why).
+  // A BMP or PNG file opened as the logo, anything else as a photo (a file that is no JPEG photo
+  // gets the warning that says why).
   void OpenDroppedFile(const QString& path);
   // Logo overlay steps: a BMP file into LogoBitmap and then the logo picture (which sizes itself
   // to it); the file branch of "開く" after the dialog's folder is set; the frame sized to the
@@ -321,7 +330,23 @@ class TForm1 final : public QWidget, private TForm1Parts {
   void WarnOpenFailure(const QString& what, const QString& path, const std::string& expectedFormat,
                        const std::exception& failure);
   void SizeLogoFrame();
+  // The logo frame's size: the logo's in the 600x450 design (LogoDesignSize), or the blank logo
+  // picture's before any logo.
+  PixelSize LogoFrameSize();
+  // The logo read again from its file when the double-size file it may have starts or stops
+  // counting (the size changed); a failure warns and keeps the logo as it is.
+  void ReloadLogoForSize();
   void TakeOutputBackup();
+  // The size of the output picture, which all that is laid out in the 600x450 design follows.
+  OutputSize CurrentOutputSize();
+  void CreateOutputSizeMenu(QMenu* options);
+  // The label, the menu and the options file brought in step with the picture's size.
+  void ShowOutputSize();
+  // The output view repainted from the picture when the picture, its size, the logo frame or the
+  // weight bar changed: the picture reduced to the view when larger, the logo placed in its frame
+  // while the frame is shown.
+  void RefreshOutputView();
+  void WatchOutputView();
   QString PresetLogoPath(int n) const;
   // The preset branch's first steps: the preset into the logo picture, the record read afresh,
   // the output view in front.
@@ -374,6 +399,25 @@ class TForm1 final : public QWidget, private TForm1Parts {
   bool optionsUnsavedSaid_ = false;
   QAction* smoothScalingAction_ = nullptr;
   SettingsRecordPlace recordPlace_;
+  // The listing size's menu items, 600x450 and 1200x900.
+  std::array<QAction*, 2> outputSizeActions_{};
+  std::optional<OutputSize> shownOutputSize_;
+  // Where the logo picture was read from, for reading it again; the logo whose shrinking the
+  // window has told of; a count of the logos loaded, which tells the output view a new one.
+  QString logoPath_;
+  QString shrinkNoticeFor_;
+  std::uint64_t logoLoads_ = 0;
+  // What the output view shows was made from this picture with these settings.
+  struct OutputView {
+    bool preview = false;
+    int left = 0, top = 0, weight = 0;
+    std::uint64_t logoLoads = 0;
+    qreal ratio = 0;
+    friend bool operator==(const OutputView&, const OutputView&) = default;
+  };
+  Bitmap shownBase_;
+  OutputView shownKey_;
+  QObject* outputViewWatcher_ = nullptr;  // owned by the logo frame
   QLabel* statusLine_ = nullptr;
   // The photo last opened, or last tried by "次の写真" / "前の写真", which then go on from it.
   QString photoPath_;

@@ -15,18 +15,20 @@
 #include "app/command_line.h"
 #include "app/platform.h"
 #include "app/tform1.h"
+#include "logo/png_reader.h"
 #include "photo_io/jpeg_writer.h"
 
 namespace rumora {
 namespace {
 
-// A BMP file by its name or, whatever its name, by its signature.
-bool IsBmpFile(const QString& path) {
-  if (QFileInfo(path).suffix().compare(QLatin1String("bmp"), Qt::CaseInsensitive) == 0) {
-    return true;
-  }
+// A BMP or PNG file by its name or, whatever its name, by its signature.
+bool IsLogoFile(const QString& path) {
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  if (suffix == QLatin1String("bmp") || suffix == QLatin1String("png")) return true;
   QFile file(path);
-  return file.open(QIODevice::ReadOnly) && file.read(2) == "BM";
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  const QByteArray start = file.read(8);
+  return start.startsWith("BM") || start == QByteArray("\x89PNG\r\n\x1A\n", 8);
 }
 
 // The first of the files dropped (only that one opens), when it is a local file.
@@ -39,15 +41,16 @@ std::optional<QString> DroppedFile(const QDropEvent& event) {
 QString AboutText() {
   return QStringLiteral(
              "<p><b>ルモラ</b> %1</p>"
-             "<p>写真から 600×450 の出品画像を作ります。</p>"
+             "<p>写真から 600×450 か 1200×900 の出品画像を作ります。</p>"
              "<p>使っているライブラリ:</p><ul>"
              "<li>Qt %2 — GNU LGPL 3</li>"
              "<li>libjpeg-turbo %3 — IJG ライセンス、修正 BSD ライセンス "
              "(Independent JPEG Group のソフトウェアを含みます)</li>"
              "<li>libheif、libde265 — GNU LGPL 3</li>"
+             "<li>libpng %4 — PNG Reference Library License version 2</li>"
              "<li>Little CMS — MIT ライセンス</li></ul>")
       .arg(ProgramVersion(), QString::fromLatin1(qVersion()),
-           QString::fromStdString(JpegLibraryVersion()));
+           QString::fromStdString(JpegLibraryVersion()), QString::fromLatin1(PngLibraryVersion()));
 }
 
 }  // namespace
@@ -126,6 +129,7 @@ void TForm1::CreateMenuBar() {
       addOption(QStringLiteral("なめらかに拡大縮小"), &UserOptions::smoothScaling);
   // Takes effect from the next photo opened: the open one keeps its colours.
   addOption(QStringLiteral("色をsRGBに合わせる"), &UserOptions::colourManagement);
+  CreateOutputSizeMenu(options);
 
   QMenu* help = menuBar_->addMenu(QStringLiteral("ヘルプ(&H)"));
   AddMenuAction(help, QStringLiteral("ヘルプ"), {QKeySequence(Qt::Key_F1)},
@@ -202,7 +206,7 @@ void TForm1::dropEvent(QDropEvent* event) {
 }
 
 void TForm1::OpenDroppedFile(const QString& path) {
-  if (IsBmpFile(path)) {
+  if (IsLogoFile(path)) {
     OpenLogoFileAt(path);
   } else {
     OpenPhotoFile(path);  // which says why anything but a JPEG or HEIF photo does not open

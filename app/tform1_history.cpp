@@ -85,7 +85,8 @@ void TForm1::Redo() { StepThroughHistory(EditHistory::Direction::kRedo); }
 
 void TForm1::NewOutputPicture() {
   std::optional<Bitmap> before = OutputForHistory();
-  Image1->AssignPicture(Bitmap::Filled(600, 450, clWhite));
+  const OutputSize size = CurrentOutputSize();
+  Image1->AssignPicture(Bitmap::Filled(OutputWidth(size), OutputHeight(size), clWhite));
   RecordOutputStep(std::move(before));
   ViewToShow = 0;
   UpdateViews();

@@ -21,7 +21,7 @@ void TForm1::SpeedButton1Click() {
   thumbnail.font.sizePoints = 16;
   DrawLayoutThumbnail(thumbnail, Layout.LayoutKind, Layout.PaneIndex);
   if (!outcome.showPositionButton) SpeedButton2->hide();
-  Label4->setText(QStringLiteral("６００×４５０"));
+  Label4->setText(QString::fromUtf8(OutputSizeCaption(CurrentOutputSize())));
   Label4->adjustSize();
   PlaceTrimFrame();
 }

@@ -2,6 +2,7 @@
 // the output picture, one level of undo, and the preset places kept in the settings record.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -10,13 +11,16 @@
 #include <QScrollBar>
 
 #include "app/busy_cursor.h"
+#include "app/file_signature.h"
 #include "app/image_view_widget.h"
+#include "app/open_failure.h"
 #include "app/platform.h"
 #include "app/tform1.h"
+#include "imaging/error.h"
 #include "layout/sel_shape.h"
-#include "logo/blend_logo.h"
-#include "logo/bmp_reader.h"
 #include "logo/logo_presets.h"
+#include "logo/stamp_logo.h"
+#include "photo_io/atomic_file.h"
 
 namespace rumora {
 namespace {
@@ -37,23 +41,70 @@ class DoubleClickFilter final : public QObject {
   std::function<void()> onDoubleClick_;
 };
 
+// The format a logo file that failed to open was expected in: its own when it is one a logo
+// can be, so that the reader's reason is told.
+std::string ExpectedLogoFormat(const QString& path) {
+  try {
+    const std::string format =
+        PictureFormatOf(ReadFileStart(QFile::encodeName(path).toStdString(), kSignatureBytes));
+    if (format == "BMP" || format == "PNG") return format;
+  } catch (const std::exception&) {
+    // The reader's own reason stands.
+  }
+  return "BMP・PNG";
+}
+
 }  // namespace
 
 QString TForm1::PresetLogoPath(int n) const {
-  return platform_.ExecutableFolder() + QString::fromStdString(PresetLogoFile(n));
+  const std::string folder = QFile::encodeName(platform_.ExecutableFolder()).toStdString();
+  return QFile::decodeName(FindPresetLogo(folder, n).c_str());
 }
 
 void TForm1::LoadLogo(const QString& path) {
   BusyCursor busy;
-  LogoBitmap = ReadBmpFile(QFile::encodeName(path).toStdString());
+  LogoPicture loaded = ReadLogoFile(QFile::encodeName(path).toStdString(), CurrentOutputSize());
+  // A logo larger than the picture would be stamped cut off, away from its frame.
+  const bool shrunk = FitLogoToOutput(loaded);
+  LogoBitmap = loaded.image.colour;
   Image13.AssignPicture(LogoBitmap);
   // The logo picture sizes itself to its picture.
   Image13.SetControlSize(LogoBitmap.Width(), LogoBitmap.Height());
+  Logo = std::move(loaded);
+  logoPath_ = path;
+  ++logoLoads_;
+  if (shrunk && shrinkNoticeFor_ != path) {
+    shrinkNoticeFor_ = path;  // once: a preset is loaded again at every paste
+    platform_.ShowWarning(this, QStringLiteral("お知らせ"),
+                          QStringLiteral("ロゴが出力写真より大きいので、縦横の比を変えずに出力写真"
+                                         "に収まる大きさまで縮小しました。\n%1")
+                              .arg(QDir::toNativeSeparators(path)));
+  }
+}
+
+void TForm1::ReloadLogoForSize() {
+  // The double-size file beside a logo is read for the large picture only.
+  if (logoPath_.isEmpty() ||
+      Logo.doubleSize.has_value() == (CurrentOutputSize() == OutputSize::k1200x900)) {
+    return;
+  }
+  try {
+    LoadLogo(logoPath_);
+  } catch (const std::exception& e) {
+    WarnOpenFailure(QStringLiteral("ロゴ"), logoPath_, ExpectedLogoFormat(logoPath_), e);
+  }
+}
+
+PixelSize TForm1::LogoFrameSize() {
+  // Before any logo, the blank logo picture's size.
+  if (Logo.image.colour.Empty()) return {Image13.ControlWidth(), Image13.ControlHeight()};
+  return LogoDesignSize(Logo, CurrentOutputSize());
 }
 
 void TForm1::SizeLogoFrame() {
-  SelShape2->SetWidth(Image13.ControlWidth());
-  SelShape2->SetHeight(Image13.ControlHeight());
+  const PixelSize size = LogoFrameSize();
+  SelShape2->SetWidth(size.width);
+  SelShape2->SetHeight(size.height);
 }
 
 void TForm1::TakeOutputBackup() {
@@ -62,15 +113,23 @@ void TForm1::TakeOutputBackup() {
 }
 
 void TForm1::OpenPresetLogo(int source) {
-  LoadLogo(PresetLogoPath(source));
+  const QString path = PresetLogoPath(source);
+  try {
+    LoadLogo(path);
+  } catch (const std::exception& e) {
+    throw Error(QStringLiteral("ロゴを開けませんでした。\n%1\n%2")
+                    .arg(QDir::toNativeSeparators(path),
+                         OpenFailureReason(path, ExpectedLogoFormat(path), e))
+                    .toStdString());
+  }
   ReadSettingsRecord();
   ViewToShow = 0;
   UpdateViews();
 }
 
 void TForm1::OpenLogoFile() {
-  ShowLogoFile(platform_.GetOpenFileName(this, QStringLiteral("*.bmp"), QStringLiteral("*.bmp"),
-                                         logoDialogFolder_));
+  ShowLogoFile(platform_.GetOpenFileName(this, QStringLiteral("*.bmp *.png"),
+                                         QStringLiteral("*.bmp *.png"), logoDialogFolder_));
 }
 
 void TForm1::OpenLogoFileAt(const QString& path) {
@@ -92,7 +151,8 @@ void TForm1::ShowLogoFile(const std::optional<QString>& path) {
     TakeOutputBackup();
   } catch (const std::exception& e) {
     // What was done before the failure stands.
-    WarnOpenFailure(QStringLiteral("ロゴ"), path.value_or(QString()), "BMP", e);
+    const QString name = path.value_or(QString());
+    WarnOpenFailure(QStringLiteral("ロゴ"), name, ExpectedLogoFormat(name), e);
   }
 }
 
@@ -109,7 +169,8 @@ void TForm1::BitBtn9Click() {
   if (!LogoSource::IsPreset(source)) return;
   OpenPresetLogo(source);
   const LogoSlot slot = Settings.GetLogoSlot(source);
-  SelShape2->SetBounds(slot.Left, slot.Top, Image13.ControlWidth(), Image13.ControlHeight());
+  const PixelSize size = LogoFrameSize();
+  SelShape2->SetBounds(slot.Left, slot.Top, size.width, size.height);
   SelShape2->show();
   TakeOutputBackup();
   if (!CheckBox2->isChecked()) SelShape2->hide();
@@ -123,8 +184,8 @@ void TForm1::BitBtn10Click() {
   const int source = ComboBox1->currentIndex();
   if (LogoSource::IsFile(source)) {
     std::optional<Bitmap> before = OutputForHistory();
-    BlendLogo(Image1->Picture(), Image13.Picture(), SelShape2->Left(), SelShape2->Top(),
-              LogoWeight(ScrollBar2->value()));
+    StampLogo(Image1->Picture(), Logo, SelShape2->Left(), SelShape2->Top(), ScrollBar2->value(),
+              CurrentOutputSize());
     RecordOutputStep(std::move(before));
     return;
   }
@@ -147,13 +208,14 @@ void TForm1::BitBtn10Click() {
     WriteSettingsRecord();
   } else {
     const LogoSlot slot = Settings.GetLogoSlot(source);
-    SelShape2->SetBounds(slot.Left, slot.Top, Image13.ControlWidth(), Image13.ControlHeight());
+    const PixelSize size = LogoFrameSize();
+    SelShape2->SetBounds(slot.Left, slot.Top, size.width, size.height);
     SelShape2->hide();
   }
   TakeOutputBackup();
-  const double weight = LogoWeight(Settings.GetLogoSlot(source).Transparency);
   std::optional<Bitmap> before = OutputForHistory();
-  BlendLogo(Image1->Picture(), Image13.Picture(), SelShape2->Left(), SelShape2->Top(), weight);
+  StampLogo(Image1->Picture(), Logo, SelShape2->Left(), SelShape2->Top(),
+            Settings.GetLogoSlot(source).Transparency, CurrentOutputSize());
   RecordOutputStep(std::move(before));
 }
 

@@ -33,7 +33,7 @@ void TForm1::BitBtn3Click() {
     TrimIntoOutput(
         WorkingBitmap, Image2->width(), SelShape1->Frame().Bounds(), Layout, Regions, *Image1, Img1,
         [this](int width, int height) { Img1.SetControlSize(width, height); },
-        CheckBox3->isChecked(), *progress_, PictureScaling());
+        CheckBox3->isChecked(), *progress_, PictureScaling(), CurrentOutputSize());
   }
   ViewToShow = 0;
   UpdateViews();

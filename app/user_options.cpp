@@ -19,6 +19,7 @@ const QString kBatchLogoKey = QStringLiteral("batch/logo");
 const QString kBatchFolderKey = QStringLiteral("batch/outputFolder");
 const QString kBatchNameKey = QStringLiteral("batch/namePattern");
 const QString kLogoFolderKey = QStringLiteral("logoFolder");
+const QString kOutputSizeKey = QStringLiteral("outputSize");
 
 // Only "true" and "false" count: a hand-edited "yes" or a damaged line keeps the default.
 bool ReadBool(const QSettings& settings, const QString& key, bool fallback) {
@@ -84,6 +85,8 @@ UserOptions LoadUserOptions(const QString& path) {
   options.smoothScaling = ReadBool(settings, kSmoothScalingKey, options.smoothScaling);
   options.colourManagement = ReadBool(settings, kColourManagementKey, options.colourManagement);
   options.logoFolder = settings.value(kLogoFolderKey).toString();
+  const QString size = settings.value(kOutputSizeKey).toString().trimmed();
+  options.outputSize = OutputSizeNamed(size.toStdString()).value_or(options.outputSize);
   for (const QString& photo : settings.value(kRecentPhotosKey).toStringList()) {
     if (!photo.isEmpty() && !options.recentPhotos.contains(photo) &&
         options.recentPhotos.size() < UserOptions::kMaxRecentPhotos) {
@@ -102,6 +105,7 @@ bool SaveUserOptions(const QString& path, const UserOptions& options) {
   settings.setValue(kExifOrientationKey, options.exifOrientation);
   settings.setValue(kSmoothScalingKey, options.smoothScaling);
   settings.setValue(kColourManagementKey, options.colourManagement);
+  settings.setValue(kOutputSizeKey, QString::fromUtf8(OutputSizeName(options.outputSize)));
   settings.setValue(kRecentPhotosKey, options.recentPhotos);
   WriteBatchRecipe(settings, options.batch);
   settings.setValue(kLogoFolderKey, options.logoFolder);

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "batch/batch_recipe.h"
+#include "layout/output_size.h"
 
 namespace rumora {
 
@@ -15,9 +16,10 @@ struct UserOptions {
   bool exifOrientation = true;   // turn photos upright as their file says (Exif, HEIF)
   bool smoothScaling = true;     // smooth rather than nearest-pixel scaling
   bool colourManagement = true;  // convert photos with a colour profile to sRGB
-  QStringList recentPhotos;      // most recent first, at most kMaxRecentPhotos
-  BatchRecipe batch;             // the last recipe of "まとめて処理…" (its folder in UTF-8)
-  QString logoFolder;            // the folder of the last logo file opened; empty: none yet
+  OutputSize outputSize = OutputSize::k600x450;  // the size of a new output picture
+  QStringList recentPhotos;                      // most recent first, at most kMaxRecentPhotos
+  BatchRecipe batch;   // the last recipe of "まとめて処理…" (its folder in UTF-8)
+  QString logoFolder;  // the folder of the last logo file opened; empty: none yet
 
   // Puts `path` first in recentPhotos, dropping an earlier mention and the oldest beyond the
   // limit.

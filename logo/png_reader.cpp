@@ -208,6 +208,8 @@ LogoImage Decode(PngSource& source, const std::string& path) {
 
 }  // namespace
 
+const char* PngLibraryVersion() { return png_get_libpng_ver(nullptr); }
+
 bool IsPngSignature(std::span<const std::uint8_t> start) {
   return start.size() >= kPngSignatureBytes &&
          std::equal(std::begin(kSignature), std::end(kSignature), start.begin());

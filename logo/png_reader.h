@@ -9,6 +9,9 @@
 
 namespace rumora {
 
+// The version of the PNG library the program runs with ("1.6.39").
+const char* PngLibraryVersion();
+
 // The first bytes of every PNG file.
 inline constexpr std::size_t kPngSignatureBytes = 8;
 bool IsPngSignature(std::span<const std::uint8_t> start);

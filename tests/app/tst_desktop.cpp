@@ -95,7 +95,7 @@ class DesktopTest : public QObject {
   }
 
   // The first file dropped opens as the dialog would open it: a JPEG or HEIC as the photo
-  // (upright as the file says unless the option is off), a BMP as the logo; anything else is
+  // (upright as the file says unless the option is off), a BMP or PNG as the logo; anything else is
   // refused.
   void drop_data() {
     QTest::addColumn<QString>("file");
@@ -109,6 +109,8 @@ class DesktopTest : public QObject {
     QTest::newRow("HEIC, orientation off") << "p.heic" << false << QSize(602, 452) << false << 0;
     QTest::newRow("logo") << RUMORA_TEST_DATA "/bmp/win3_24.bmp" << true << QSize(600, 600) << true
                           << 0;
+    QTest::newRow("PNG logo") << RUMORA_TEST_DATA "/png/rgba8.png" << true << QSize(600, 600)
+                              << true << 0;
     QTest::newRow("text") << "notes.txt" << true << QSize(600, 600) << false << 1;
   }
   void drop() {

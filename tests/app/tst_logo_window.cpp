@@ -147,8 +147,8 @@ class LogoWindowTest : public QObject {
     w.OpenFile(picked ? chosen : QString());
 
     const FakePlatform::DialogCall& call = w.platform.openCalls.back();
-    QCOMPARE(call.filterPattern, QStringLiteral("*.bmp"));
-    QCOMPARE(call.filterDescription, QStringLiteral("*.bmp"));
+    QCOMPARE(call.filterPattern, QStringLiteral("*.bmp *.png"));
+    QCOMPARE(call.filterDescription, QStringLiteral("*.bmp *.png"));
     // The folder of the last logo opened, kept for the next run; at first the program's logos.
     const QString lastFolder = QFileInfo(before).absolutePath();
     QCOMPARE(call.initialFolder,
@@ -381,7 +381,7 @@ class LogoWindowTest : public QObject {
     QTest::newRow("cut short") << damaged << "";
     QTest::newRow("PNG") << ToBytes(std::vector<std::uint8_t>{0x89, 'P', 'N', 'G', 13, 10, 26, 10,
                                                               0, 0, 0, 13, 'I', 'H', 'D', 'R'})
-                         << "PNG 形式";
+                         << "PNG ファイルを読めません";
   }
   void aDamagedLogoFileLeavesThePreviousLogo() {
     QFETCH(QByteArray, bytes);

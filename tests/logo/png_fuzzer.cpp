@@ -1,7 +1,4 @@
-// libFuzzer target for the PNG reader: any bytes either decode to a logo within the size limits,
-// its alpha one byte a pixel when it has any, or are refused with Error; nothing else may happen
-// (no crash, no leak, no read outside the input, no time beyond the input's and the picture's
-// size).
+// libFuzzer target for the PNG reader: any bytes decode to a logo within the limits or throw Error.
 #include <cstdint>
 #include <cstdlib>
 #include <span>
@@ -14,11 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     const rumora::LogoImage logo = rumora::DecodePng(std::span<const std::uint8_t>(data, size));
     const std::int64_t pixels = std::int64_t{logo.Width()} * logo.Height();
-    if (pixels <= 0 || pixels > rumora::kMaxLogoPixels ||
-        logo.Width() > static_cast<int>(rumora::kMaxPngLogoSide) ||
-        (logo.HasAlpha() && logo.alpha.size() != static_cast<std::size_t>(pixels))) {
+    if (pixels <= 0 || pixels > rumora::kMaxLogoPixels || logo.Width() > 16384 ||
+        (logo.HasAlpha() && std::ssize(logo.alpha) != pixels))
       std::abort();
-    }
   } catch (const rumora::Error&) {
     // Refused: the expected outcome for most inputs.
   }
