@@ -1,7 +1,8 @@
 #pragma once
 
-// Colour profiles made by the colour engine, and JPEG files that carry them; shared by the tests
-// and the benchmarks. Any failure aborts: these build fixtures, they test nothing.
+// Colour profiles made by the colour engine, and JPEG files coded by the library with or without
+// one; shared by the tests and the benchmarks. Any failure aborts: these build fixtures, they
+// test nothing.
 
 #include <lcms2.h>
 
@@ -69,11 +70,18 @@ inline std::vector<std::uint8_t> AdobeRgbProfile() {
   return RgbProfile(kAdobeRgb, 1, gamma);
 }
 
-// `picture` as a JPEG file at `quality` carrying `profile` (split over APP2 segments by the
-// library); `grey` codes only its blue channel, as a greyscale photo.
-inline std::vector<std::uint8_t> EncodeWithProfile(const Bitmap& picture,
-                                                   const std::vector<std::uint8_t>& profile,
-                                                   int quality = 95, bool grey = false) {
+// How the library codes a test's JPEG file: its defaults but for these.
+struct LibraryJpeg {
+  int quality = 90;
+  bool arithmetic = false;
+  bool progressive = false;             // the library's standard scans
+  bool grey = false;                    // the luminance alone
+  std::vector<std::uint8_t> profile{};  // an ICC profile, split over APP2 segments
+};
+
+// `picture` coded by the library, for files our readers must take or refuse.
+inline std::vector<std::uint8_t> EncodeWithLibrary(const Bitmap& picture,
+                                                   const LibraryJpeg& how = {}) {
   jpeg_compress_struct cinfo{};
   jpeg_error_mgr errors{};
   cinfo.err = jpeg_std_error(&errors);
@@ -84,21 +92,19 @@ inline std::vector<std::uint8_t> EncodeWithProfile(const Bitmap& picture,
   jpeg_mem_dest(&cinfo, &out, &size);
   cinfo.image_width = static_cast<JDIMENSION>(picture.Width());
   cinfo.image_height = static_cast<JDIMENSION>(picture.Height());
-  cinfo.input_components = grey ? 1 : 3;
-  cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_EXT_BGR;
   jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, quality, TRUE);
+  jpeg_set_quality(&cinfo, how.quality, TRUE);
+  if (how.grey) jpeg_set_colorspace(&cinfo, JCS_GRAYSCALE);
+  cinfo.arith_code = how.arithmetic ? TRUE : FALSE;
+  if (how.progressive) jpeg_simple_progression(&cinfo);
   jpeg_start_compress(&cinfo, TRUE);
-  if (!profile.empty()) {
-    jpeg_write_icc_profile(&cinfo, profile.data(), static_cast<unsigned>(profile.size()));
+  if (!how.profile.empty()) {
+    jpeg_write_icc_profile(&cinfo, how.profile.data(), static_cast<unsigned>(how.profile.size()));
   }
-  std::vector<JSAMPLE> blue(static_cast<std::size_t>(picture.Width()));
   while (cinfo.next_scanline < cinfo.image_height) {
     JSAMPROW row = const_cast<JSAMPROW>(picture.Row(static_cast<int>(cinfo.next_scanline)));
-    if (grey) {
-      for (std::size_t x = 0; x < blue.size(); ++x) blue[x] = row[3 * x];
-      row = blue.data();
-    }
     jpeg_write_scanlines(&cinfo, &row, 1);
   }
   jpeg_finish_compress(&cinfo);
@@ -106,6 +112,12 @@ inline std::vector<std::uint8_t> EncodeWithProfile(const Bitmap& picture,
   std::vector<std::uint8_t> bytes(out, out + size);
   std::free(out);
   return bytes;
+}
+
+inline std::vector<std::uint8_t> EncodeWithProfile(const Bitmap& picture,
+                                                   const std::vector<std::uint8_t>& profile,
+                                                   int quality = 95) {
+  return EncodeWithLibrary(picture, {.quality = quality, .profile = profile});
 }
 
 // The engine's own transform from a profile to sRGB on blue, green, red bytes (relative

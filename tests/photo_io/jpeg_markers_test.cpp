@@ -13,7 +13,7 @@ namespace {
 // cut (the start-of-scan marker 0xFF 0xDA never occurs inside coded data).
 TEST(WalkJpegMarkers, ReadsEveryScanHeaderUpToTheEndOfTheCodedData) {
   const std::vector<std::uint8_t> jpeg =
-      testing::EncodeWithLibrary(testing::GradientPicture(64, 48), false, true);
+      testing::EncodeWithLibrary(testing::GradientPicture(64, 48), {.progressive = true});
   const std::vector<JpegScan> expected = {
       {{1, 2, 3}, 0, 0, false}, {{1}, 1, 5, false}, {{3}, 1, 63, false},     {{2}, 1, 63, false},
       {{1}, 6, 63, false},      {{1}, 1, 63, true}, {{1, 2, 3}, 0, 0, true}, {{3}, 1, 63, true},

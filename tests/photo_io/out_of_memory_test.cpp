@@ -15,7 +15,6 @@
 #include "imaging/pixel_storage.h"
 #include "imaging/quarter_turn.h"
 #include "imaging/rotate_bitmap.h"
-#include "imaging/scratch_image_view.h"
 #include "photo_io/jpeg_reader.h"
 #include "photo_io/jpeg_writer.h"
 #include "tests/imaging/fixtures.h"
@@ -83,7 +82,8 @@ TEST(OutOfMemoryTest, OpeningCountsTheLibrarysStoreBesideTheBitmap) {
   testing::WriteBytes(system.Path("proc/meminfo"), {meminfo.begin(), meminfo.end()});
   const Bitmap photo = testing::GradientPicture(1200, 900);
   const std::vector<std::uint8_t> baseline = EncodeJpeg(photo, 90);
-  const std::vector<std::uint8_t> progressive = testing::EncodeWithLibrary(photo, false, true);
+  const std::vector<std::uint8_t> progressive =
+      testing::EncodeWithLibrary(photo, {.progressive = true});
   ReleaseKeptPixelBlocks();
   SetMemoryFiguresRoot(system.Root().string());
   EXPECT_THROW(DecodeJpeg(progressive), Error);
@@ -100,11 +100,7 @@ TEST(OutOfMemoryTest, AGrowingViewWithoutItsThreadMakesItsRowsItself) {
   grown.Arrived(photo, 240);
   grown.Arrived(photo, 480);
   grown.Ended();
-  ASSERT_TRUE(grown.CompleteFor(photo));
-  ScratchImageView grownView(203, 151), finishedView(203, 151);
-  grown.DrawInto(grownView);
-  StretchToView(photo, finishedView, Scaling::kSmooth);
-  EXPECT_EQ(testing::PixelDifference(grownView.Picture(), finishedView.Picture()), "");
+  EXPECT_EQ(testing::GrownViewDifference(grown, photo), "");
 }
 
 }  // namespace
