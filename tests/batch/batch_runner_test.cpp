@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "batch/listing_picture.h"
 #include "imaging/boost_contrast.h"
 #include "imaging/shift_brightness.h"
-#include "imaging/stretch_index.h"
 #include "logo/blend_logo.h"
 #include "logo/bmp_reader.h"
 #include "photo_io/jpeg_reader.h"
@@ -14,58 +14,20 @@ namespace {
 using testing::BatchFixture;
 using testing::FileBytes;
 
-struct Shape {
-  const char* name;
-  int width, height;
-  ListingPlacement whole, fill;  // written out from the rules, not computed
-};
-
-const Shape kShapes[] = {
-    {"landscape.jpg", 120, 80, {0, 0, 120, 80, 0, 25, 600, 400}, {7, 0, 106, 80, 0, 0, 600, 450}},
-    {"portrait.jpg", 60, 80, {0, 0, 60, 80, 131, 0, 338, 450}, {0, 17, 60, 45, 0, 0, 600, 450}},
-    {"square.jpg", 70, 70, {0, 0, 70, 70, 75, 0, 450, 450}, {0, 9, 70, 52, 0, 0, 600, 450}}};
-
-// The picture by the rule: the block scaled by the trim's filter, or stretched by nearest pixel,
-// at its place on white, the logo stamped as the window stamps a preset.
-Bitmap Expected(const Bitmap& photo, const ListingPlacement& at, Scaling scaling) {
-  Bitmap scaled(at.width, at.height);
-  if (scaling == Scaling::kSmooth) {
-    PlanSmoothScale(photo, at.blockLeft, at.blockTop, at.blockWidth, at.blockHeight, at.width,
-                    at.height, at.width, at.height)
-        .MakeRows(photo, scaled, 0, at.height);
-  } else {
-    for (int y = 0; y < at.height; ++y) {
-      for (int x = 0; x < at.width; ++x) {
-        scaled.SetPixel(
-            x, y,
-            photo.Pixel(
-                static_cast<int>(at.blockLeft + StretchSourceIndex(x, at.blockWidth, at.width)),
-                static_cast<int>(at.blockTop + StretchSourceIndex(y, at.blockHeight, at.height))));
-      }
-    }
-  }
-  Bitmap picture = Bitmap::Filled(600, 450, clWhite);
-  for (int y = 0; y < at.height; ++y) {
-    for (int x = 0; x < at.width; ++x)
-      picture.SetPixel(at.left + x, at.top + y, scaled.Pixel(x, y));
-  }
-  BlendLogo(picture, ReadBmpFile(testing::PresetLogoPath()), testing::kTestSlot.Left,
-            testing::kTestSlot.Top, 0.6);
-  return picture;
-}
-
-TEST(Batch, PicturesAreTheFilterOfTheRuleWithTheLogo) {
+// The pictures are the listing pictures of the photos with their tone steps, the preset logo
+// stamped as the window stamps it.
+TEST(Batch, PicturesAreTheListingPicturesWithTheLogo) {
   BatchFixture f;
   BatchJob job;
-  for (const Shape& shape : kShapes)
-    job.photos.push_back(f.Photo(shape.name, shape.width, shape.height));
+  job.photos = {f.Photo("landscape.jpg", 120, 80), f.Photo("portrait.jpg", 60, 80)};
   job.logo = ReadBatchLogo(testing::PresetLogoPath(), testing::kTestSlot, OutputSize::k600x450);
+  const Bitmap logo = ReadBmpFile(testing::PresetLogoPath());
   for (const bool fill : {false, true}) {
     job.recipe.fit = fill ? ListingFit::kFill : ListingFit::kWhole;
     job.recipe.contrast = job.recipe.darken = fill;
     job.options.scaling = fill ? Scaling::kNearestPixel : Scaling::kSmooth;
     const auto results = f.Run(job, f.folder.Path(fill ? "fill" : "whole"));
-    ASSERT_EQ(results.size(), std::size(kShapes));
+    ASSERT_EQ(results.size(), job.photos.size());
     for (std::size_t i = 0; i < results.size(); ++i) {
       Bitmap photo = DecodeJpeg(FileBytes(job.photos[i]));
       if (fill) {
@@ -73,10 +35,10 @@ TEST(Batch, PicturesAreTheFilterOfTheRuleWithTheLogo) {
         BoostContrast(photo, 0.3, none, [] {});
         ShiftBrightness(photo, BrightnessDirection::kDarken, none, [] {});
       }
-      const Shape& shape = kShapes[i];
-      EXPECT_EQ(FileBytes(results[i].written),
-                EncodeJpeg(Expected(photo, fill ? shape.fill : shape.whole, job.options.scaling)))
-          << shape.name << (fill ? " fill" : " whole");
+      Bitmap picture = MakeListingPicture(photo, 600, 450, job.recipe.fit, job.options.scaling);
+      BlendLogo(picture, logo, testing::kTestSlot.Left, testing::kTestSlot.Top, 0.6);
+      EXPECT_EQ(FileBytes(results[i].written), EncodeJpeg(picture))
+          << job.photos[i] << (fill ? " fill" : " whole");
     }
   }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "batch/listing_geometry.h"
+#include "imaging/stretch_index.h"
 #include "tests/synthetic_photos.h"
 #include "tests/test_helpers.h"
 
@@ -33,22 +34,34 @@ TEST(ListingGeometry, PlacesTheWholePhotoOrTheCentredBlock) {
   }
 }
 
-// The picture against the trim's filter of the block written out by hand: for whole, the scaled
-// photo at its place on white; for fill, nearest pixel by the stretch's own rule.
+// The picture by the rule: the placed block scaled by the trim's filter, or stretched by nearest
+// pixel, at its place on white.
 TEST(ListingPicture, IsTheBlockScaledOntoWhite) {
-  const Bitmap photo = testing::RandomPhoto(90, 60, 3);
-  const Bitmap whole = MakeListingPicture(photo, 600, 450, ListingFit::kWhole, Scaling::kSmooth);
-  Bitmap scaled(600, 400);
-  PlanSmoothScale(photo, 0, 0, 90, 60, 600, 400, 600, 400).MakeRows(photo, scaled, 0, 400);
-  for (const int y : {0, 24, 425, 449}) EXPECT_EQ(whole.Pixel(300, y), clWhite) << y;
-  for (const int y : {25, 200, 424}) {
-    for (const int x : {0, 123, 599}) EXPECT_EQ(whole.Pixel(x, y), scaled.Pixel(x, y - 25));
-  }
-  const Bitmap fill =
-      MakeListingPicture(photo, 600, 450, ListingFit::kFill, Scaling::kNearestPixel);
-  // The block is 80x60 at (5, 0); target x takes block column (2x + 1) * 80 / 1200.
-  for (const auto& [x, y] : std::vector<std::pair<int, int>>{{0, 0}, {599, 449}, {300, 225}}) {
-    EXPECT_EQ(fill.Pixel(x, y), photo.Pixel(5 + (2 * x + 1) * 80 / 1200, (2 * y + 1) * 60 / 900));
+  for (const auto& [width, height] : {std::pair{120, 80}, {60, 80}, {70, 70}}) {
+    const Bitmap photo = testing::RandomPhoto(width, height, 3);
+    for (const Scaling scaling : {Scaling::kSmooth, Scaling::kNearestPixel}) {
+      const ListingFit fit = scaling == Scaling::kSmooth ? ListingFit::kWhole : ListingFit::kFill;
+      const ListingPlacement at = PlaceInListing(width, height, 600, 450, fit);
+      Bitmap scaled(at.width, at.height);
+      if (scaling == Scaling::kSmooth) {
+        PlanSmoothScale(photo, at.blockLeft, at.blockTop, at.blockWidth, at.blockHeight, at.width,
+                        at.height, at.width, at.height)
+            .MakeRows(photo, scaled, 0, at.height);
+      }
+      Bitmap expected = Bitmap::Filled(600, 450, clWhite);
+      for (int y = 0; y < at.height; ++y) {
+        for (int x = 0; x < at.width; ++x) {
+          const auto sx = at.blockLeft + StretchSourceIndex(x, at.blockWidth, at.width);
+          const auto sy = at.blockTop + StretchSourceIndex(y, at.blockHeight, at.height);
+          expected.SetPixel(
+              at.left + x, at.top + y,
+              scaling == Scaling::kSmooth ? scaled.Pixel(x, y) : photo.Pixel(int(sx), int(sy)));
+        }
+      }
+      EXPECT_EQ(
+          testing::PixelDifference(MakeListingPicture(photo, 600, 450, fit, scaling), expected), "")
+          << width << "x" << height << (fit == ListingFit::kFill ? " fill" : " whole");
+    }
   }
 }
 

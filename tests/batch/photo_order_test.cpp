@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
 
 #include "batch/natural_order.h"
 #include "batch/photo_folder.h"
@@ -15,20 +16,12 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(NaturalOrder, SortsNamesAsAPersonWould) {
-  const std::vector<std::string> sorted = {"a.jpg",
-                                           "A1.jpg",
-                                           "a01.jpg",
-                                           "a1.jpg",
-                                           "a2.jpg",
-                                           "a10.jpg",
-                                           "b.jpg",
-                                           "IMG_9.jpg",
-                                           "img_9.jpg",
-                                           "IMG_10.jpg",
-                                           "IMG_010x.jpg",
-                                           "IMG_99999999999999999999.jpg",
-                                           "IMG_100000000000000000000.jpg",
-                                           "写真.jpg"};
+  std::vector<std::string> sorted;
+  std::istringstream names(
+      "a.jpg A1.jpg a01.jpg a1.jpg a2.jpg a10.jpg b.jpg IMG_9.jpg img_9.jpg IMG_10.jpg "
+      "IMG_010x.jpg IMG_99999999999999999999.jpg IMG_100000000000000000000.jpg 写真.jpg");
+  for (std::string name; names >> name;) sorted.push_back(name);
+  ASSERT_EQ(sorted.size(), 14u);
   std::vector<std::string> shuffled = sorted;
   std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
   std::sort(shuffled.begin(), shuffled.end(),
