@@ -81,16 +81,6 @@ TEST(Bitmap, RefusesNegativeAndOversizedDimensions) {
   EXPECT_NO_THROW(Bitmap(0, 7));
 }
 
-// A freed large block is taken by the next block of about its size, pages and all, but not by
-// one much smaller.
-TEST(Bitmap, FreedLargeBlocksServeTheNextOfTheirSize) {
-  ReleaseKeptPixelBlocks();
-  const std::size_t bytes = std::size_t{20} << 20;
-  const std::uint8_t* freed = PixelStorage(bytes).get();
-  EXPECT_EQ(PixelStorage(bytes - (std::size_t{3} << 20)).get(), freed);
-  EXPECT_NE(PixelStorage(bytes / 2).get(), freed);
-}
-
 // Large pixel blocks are mapped 2 MB-aligned (so huge pages can back them); small ones come from
 // the heap. Either way copies and moves carry the pixels.
 TEST(Bitmap, LargeBitmapsLieOnHugePageBoundaries) {

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "imaging/canvas.h"
 #include "imaging/error.h"
@@ -28,89 +31,65 @@ void ExpectPixels(const Bitmap& bitmap, const std::function<TColor(int, int)>& e
   }
 }
 
-TEST(CanvasRectangle, EqualPenAndBrushPaintAnExactBlock) {
-  Bitmap picture = Bitmap::Filled(600, 450, clBlack);
-  Canvas canvas(&picture);
-  canvas.pen.colour = clWhite;
-  canvas.brush.colour = clWhite;
-  canvas.Rectangle(297, 0, 302, 450);
-  ExpectPixels(picture, [](int x, int) { return x >= 297 && x <= 301 ? clWhite : clBlack; });
+// What a rectangle (its corners in either order) leaves at (x, y): the pen's ring as wide as the
+// pen just inside it, the brush within the ring unless clear, and the old colour elsewhere.
+TColor Painted(TColor before, int x, int y, const std::array<int, 4>& r, const Pen& pen,
+               const Brush& brush) {
+  const int left = std::min(r[0], r[2]), right = std::max(r[0], r[2]);
+  const int top = std::min(r[1], r[3]), bottom = std::max(r[1], r[3]);
+  if (x < left || x >= right || y < top || y >= bottom) return before;
+  if (x < left + pen.width || x >= right - pen.width || y < top + pen.width ||
+      y >= bottom - pen.width) {
+    return ResolveColor(pen.colour);
+  }
+  return brush.style == BrushStyle::bsClear ? before : ResolveColor(brush.colour);
 }
 
-TEST(CanvasRectangle, OnePixelPenDrawsTheOuterRingAndBrushFillsInside) {
-  Bitmap picture = Bitmap::Filled(10, 10, clBlack);
-  Canvas canvas(&picture);
-  canvas.pen.colour = clRed;
-  canvas.brush.colour = clSilver;
-  canvas.Rectangle(2, 3, 8, 7);
-  ExpectPixels(picture, [](int x, int y) {
-    if (x < 2 || x > 7 || y < 3 || y > 6) return clBlack;
-    return x == 2 || x == 7 || y == 3 || y == 6 ? clRed : clSilver;
-  });
-}
-
-TEST(CanvasRectangle, DefaultStateIsBlackOutlineOnWhite) {
-  Bitmap picture = Bitmap::Filled(4, 4, clRed);
-  Canvas canvas(&picture);
-  canvas.Rectangle(0, 0, 4, 4);
-  EXPECT_EQ(picture.Pixel(0, 0), clBlack);
-  EXPECT_EQ(picture.Pixel(3, 2), clBlack);
-  EXPECT_EQ(picture.Pixel(1, 1), clWhite);
-  EXPECT_EQ(picture.Pixel(2, 2), clWhite);
-}
-
-TEST(CanvasRectangle, ClearBrushLeavesTheInterior) {
-  Bitmap picture = CoordinateBitmap(6, 6);
-  Canvas canvas(&picture);
-  canvas.brush.style = BrushStyle::bsClear;
-  canvas.Rectangle(0, 0, 6, 6);
-  ExpectPixels(picture, [](int x, int y) {
-    return x == 0 || x == 5 || y == 0 || y == 5 ? clBlack : CoordinateColour(x, y);
-  });
-}
-
-TEST(CanvasRectangle, WidePenRingLiesInsideTheCoveredArea) {
-  Bitmap picture = Bitmap::Filled(12, 12, clBlack);
-  Canvas canvas(&picture);
-  canvas.pen.colour = clRed;
-  canvas.pen.width = 2;
-  canvas.Rectangle(1, 1, 9, 11);
-  ExpectPixels(picture, [](int x, int y) {
-    if (x < 1 || x > 8 || y < 1 || y > 10) return clBlack;
-    return x <= 2 || x >= 7 || y <= 2 || y >= 9 ? clRed : clWhite;
-  });
-}
-
-TEST(CanvasRectangle, ReversedCornersDrawTheSameRectangle) {
-  Bitmap straight = CoordinateBitmap(9, 9);
-  Bitmap reversed = straight;
-  Canvas(&straight).Rectangle(2, 1, 7, 6);
-  Canvas(&reversed).Rectangle(7, 6, 2, 1);
-  EXPECT_EQ(PixelDifference(straight, reversed), "");
-  EXPECT_EQ(straight.Pixel(2, 1), clBlack);
-}
-
-TEST(CanvasRectangle, EmptyRectanglesDrawNothing) {
-  const Bitmap original = CoordinateBitmap(5, 5);
-  Bitmap picture = original;
-  Canvas canvas(&picture);
-  canvas.Rectangle(2, 1, 2, 4);
-  canvas.Rectangle(1, 3, 4, 3);
-  EXPECT_EQ(PixelDifference(picture, original), "");
-}
-
-TEST(CanvasRectangle, ClippingKeepsTheRingWhereItWas) {
-  Bitmap picture = Bitmap::Filled(5, 5, clBlack);
-  Canvas canvas(&picture);
-  canvas.pen.colour = clRed;
-  canvas.brush.colour = clSilver;
-  canvas.Rectangle(-5, -5, 3, 3);  // ring columns -5 and 2, rows -5 and 2
-  canvas.Rectangle(4, 4, 50, 50);  // only its top-left ring corner is inside
-  ExpectPixels(picture, [](int x, int y) {
-    if (x == 4 && y == 4) return clRed;
-    if (x > 2 || y > 2) return clBlack;
-    return x == 2 || y == 2 ? clRed : clSilver;
-  });
+TEST(CanvasRectangle, PenDrawsTheRingAndBrushFillsInside) {
+  const Brush clear{clWhite, BrushStyle::bsClear};
+  const struct {
+    const char* name;
+    Bitmap picture;
+    Pen pen;
+    Brush brush;
+    std::vector<std::array<int, 4>> rectangles;
+  } cases[] = {
+      {"equal pen and brush",
+       Bitmap::Filled(600, 450, clBlack),
+       {clWhite},
+       {clWhite},
+       {{297, 0, 302, 450}}},
+      {"one-pixel pen", Bitmap::Filled(10, 10, clBlack), {clRed}, {clSilver}, {{2, 3, 8, 7}}},
+      {"wide pen", Bitmap::Filled(12, 12, clBlack), {clRed, 2}, {}, {{1, 1, 9, 11}}},
+      {"default: black on white", Bitmap::Filled(4, 4, clRed), {}, {}, {{0, 0, 4, 4}}},
+      {"system colours",
+       Bitmap::Filled(3, 3, clBlack),
+       {SystemColour(1)},
+       {SystemColour(5)},
+       {{0, 0, 3, 3}}},
+      {"clear brush", CoordinateBitmap(6, 6), {}, clear, {{0, 0, 6, 6}}},
+      {"reversed corners", CoordinateBitmap(9, 9), {}, {}, {{7, 6, 2, 1}}},
+      {"empty", CoordinateBitmap(5, 5), {}, {}, {{2, 1, 2, 4}, {1, 3, 4, 3}}},
+      // The first ring's columns and rows are -5 and 2; only the second's top-left corner shows.
+      {"clipped",
+       Bitmap::Filled(5, 5, clBlack),
+       {clRed},
+       {clSilver},
+       {{-5, -5, 3, 3}, {4, 4, 50, 50}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bitmap picture = c.picture;
+    Canvas canvas(&picture);
+    canvas.pen = c.pen;
+    canvas.brush = c.brush;
+    for (const auto& r : c.rectangles) canvas.Rectangle(r[0], r[1], r[2], r[3]);
+    ExpectPixels(picture, [&](int x, int y) {
+      TColor colour = c.picture.Pixel(x, y);
+      for (const auto& r : c.rectangles) colour = Painted(colour, x, y, r, c.pen, c.brush);
+      return colour;
+    });
+  }
 }
 
 TEST(CanvasRectangle, NotXorOutlineTwiceRestoresThePicture) {
@@ -127,16 +106,6 @@ TEST(CanvasRectangle, NotXorOutlineTwiceRestoresThePicture) {
     canvas.Rectangle(3, 2, 15, 13);
     EXPECT_EQ(PixelDifference(picture, original), "") << "pen width " << width;
   }
-}
-
-TEST(CanvasRectangle, PenAndBrushColoursAreResolved) {
-  Bitmap picture = Bitmap::Filled(3, 3, clBlack);
-  Canvas canvas(&picture);
-  canvas.pen.colour = SystemColour(1);
-  canvas.brush.colour = SystemColour(5);
-  canvas.Rectangle(0, 0, 3, 3);
-  EXPECT_EQ(picture.Pixel(0, 0), RGB(0, 128, 128));
-  EXPECT_EQ(picture.Pixel(1, 1), clWhite);
 }
 
 class RecordingRenderer : public TextRenderer {

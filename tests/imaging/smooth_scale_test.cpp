@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <random>
 #include <string>
 #include <utility>
@@ -50,28 +51,38 @@ Fraction Weight(int i, int k, int blockSize, int targetSize) {
   return k == std::min(lower + 1, blockSize - 1) ? w + f : w;
 }
 
+// Each target pixel's weights along one axis, by the source pixel they fall on: a block pixel
+// beyond the source reads its nearest edge pixel.
+std::vector<std::map<int, Fraction>> AxisWeights(int start, int blockSize, int targetSize, int end,
+                                                 int sourceSize) {
+  std::vector<std::map<int, Fraction>> weights(end);
+  for (int i = 0; i < end; ++i) {
+    for (int k = 0; k < blockSize; ++k) {
+      const Fraction w = Weight(i, k, blockSize, targetSize);
+      if (w.num == 0) continue;
+      Fraction& sum = weights[i][std::clamp(start + k, 0, sourceSize - 1)];
+      sum = sum + w;
+    }
+  }
+  return weights;
+}
+
 // How many exact halves the reference rounded down and up, to even.
 using Halves = std::array<int, 2>;
 
 // The target (width x height, only the first columnEnd x rowEnd made) of the block at
-// (left, top) of `source`, whose pixels outside it read its nearest edge pixel.
+// (left, top) of `source`.
 Bitmap Reference(const Bitmap& source, int left, int top, int blockWidth, int blockHeight,
                  int width, int height, int columnEnd, int rowEnd, Halves& halves) {
   Bitmap out(columnEnd, rowEnd);
-  std::vector<std::vector<Fraction>> wx(columnEnd, std::vector<Fraction>(blockWidth));
-  for (int i = 0; i < columnEnd; ++i) {
-    for (int k = 0; k < blockWidth; ++k) wx[i][k] = Weight(i, k, blockWidth, width);
-  }
+  const auto wx = AxisWeights(left, blockWidth, width, columnEnd, source.Width());
+  const auto wy = AxisWeights(top, blockHeight, height, rowEnd, source.Height());
   for (int j = 0; j < rowEnd; ++j) {
     for (int i = 0; i < columnEnd; ++i) {
       Fraction sum[3];
-      for (int l = 0; l < blockHeight; ++l) {
-        const Fraction wy = Weight(j, l, blockHeight, height);
-        if (wy.num == 0) continue;
-        const int y = std::clamp(top + l, 0, source.Height() - 1);
-        for (int k = 0; k < blockWidth; ++k) {
-          const Fraction w = wy * wx[i][k];
-          const int x = std::clamp(left + k, 0, source.Width() - 1);
+      for (const auto& [y, rowWeight] : wy[j]) {
+        for (const auto& [x, columnWeight] : wx[i]) {
+          const Fraction w = rowWeight * columnWeight;
           for (int c = 0; c < 3; ++c) sum[c] = sum[c] + w * Fraction(source.Row(y)[3 * x + c]);
         }
       }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -81,17 +83,6 @@ INSTANTIATE_TEST_SUITE_P(
                       SizeRow{"PortraitToView", 900, 1200, 452, 602}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(StretchDrawPixels, DoublingRepeatsEachPixel) {
-  const Bitmap source = CoordinateBitmap(3, 2);
-  Bitmap target(6, 4);
-  Canvas(&target).StretchDraw(0, 0, 6, 4, source);
-  EXPECT_EQ(target.Pixel(0, 0), CoordinateColour(0, 0));
-  EXPECT_EQ(target.Pixel(1, 1), CoordinateColour(0, 0));
-  EXPECT_EQ(target.Pixel(5, 0), CoordinateColour(2, 0));
-  EXPECT_EQ(target.Pixel(4, 3), CoordinateColour(2, 1));
-  EXPECT_EQ(target.Pixel(2, 2), CoordinateColour(1, 1));
-}
-
 TEST(StretchDrawPixels, DrawsOnlyInsideTheRectangle) {
   const Bitmap source = CoordinateBitmap(4, 4);
   Bitmap target = Bitmap::Filled(10, 10, kMarker);
@@ -106,31 +97,27 @@ TEST(StretchDrawPixels, DrawsOnlyInsideTheRectangle) {
   EXPECT_EQ(target.Pixel(6, 8), CoordinateColour(3, 3));
 }
 
-TEST(StretchDrawPixels, ClippedDrawShowsTheMatchingPartOfTheWholeDraw) {
-  const Bitmap source = CoordinateBitmap(13, 11);
-  Bitmap whole = Bitmap::Filled(40, 30, kMarker);
-  Canvas(&whole).StretchDraw(0, 0, 40, 30, source);
-  // The same 40x30 rectangle seen through a 20x12 bitmap placed at (15, 9) of it.
-  Bitmap part = Bitmap::Filled(20, 12, kMarker);
-  Canvas(&part).StretchDraw(-15, -9, 25, 21, source);
-  for (int y = 0; y < 12; ++y) {
-    for (int x = 0; x < 20; ++x) {
-      ASSERT_EQ(part.Pixel(x, y), whole.Pixel(x + 15, y + 9)) << x << "," << y;
+// A draw seen through a smaller bitmap shows the matching part of the whole draw: clipped to a
+// window, and for a target big enough to be shared between threads, each half (which is not).
+TEST(StretchDrawPixels, PartsOfADrawMatchTheWholeDraw) {
+  const struct {
+    int sourceWidth, sourceHeight, width, height;
+    std::vector<std::array<int, 4>> parts;  // left, top, width, height within the whole
+  } cases[] = {{13, 11, 40, 30, {{15, 9, 20, 12}}},
+               {97, 61, 1300, 900, {{0, 0, 1300, 450}, {0, 450, 1300, 450}}}};
+  for (const auto& c : cases) {
+    const Bitmap source = CoordinateBitmap(c.sourceWidth, c.sourceHeight);
+    Bitmap whole = Bitmap::Filled(c.width, c.height, kMarker);
+    Canvas(&whole).StretchDraw(0, 0, c.width, c.height, source);
+    for (const auto& [left, top, width, height] : c.parts) {
+      Bitmap part = Bitmap::Filled(width, height, kMarker);
+      Canvas(&part).StretchDraw(-left, -top, c.width - left, c.height - top, source);
+      for (int y = 0; y < height; ++y) {
+        ASSERT_EQ(std::memcmp(part.Row(y), whole.Row(top + y) + 3 * left, part.Stride()), 0)
+            << "row " << y << " of the part at " << left << "," << top << " of " << c.width << "x"
+            << c.height;
+      }
     }
-  }
-}
-
-TEST(StretchDrawPixels, LargeTargetsMatchTheirHalvesDrawnSeparately) {
-  // Big enough to be shared between threads; each half alone is not.
-  const Bitmap source = CoordinateBitmap(97, 61);
-  Bitmap whole(1300, 900);
-  Canvas(&whole).StretchDraw(0, 0, 1300, 900, source);
-  Bitmap upper(1300, 450), lower(1300, 450);
-  Canvas(&upper).StretchDraw(0, 0, 1300, 900, source);
-  Canvas(&lower).StretchDraw(0, -450, 1300, 450, source);
-  for (int y = 0; y < 900; ++y) {
-    const Bitmap& half = y < 450 ? upper : lower;
-    ASSERT_EQ(std::memcmp(whole.Row(y), half.Row(y % 450), whole.Stride()), 0) << "row " << y;
   }
 }
 
@@ -153,38 +140,32 @@ TEST(StretchDrawPixels, ABitmapStretchedOntoItselfReadsItsOldPixels) {
   EXPECT_EQ(PixelDifference(picture, expected), "");
 }
 
-TEST(StretchToView, FillsTheControlAreaOfALargerPicture) {
-  const Bitmap photo = CoordinateBitmap(1200, 900);
-  FixedView view(602, 452);
-  view.AssignPicture(Bitmap::Filled(600, 600, kMarker));
-  StretchToView(photo, view);
-  const Bitmap& picture = view.Picture();
-  ASSERT_EQ(picture.Width(), 600);
-  ASSERT_EQ(picture.Height(), 600);
-  for (int y = 0; y < 600; ++y) {
-    for (int x = 0; x < 600; ++x) {
-      ASSERT_EQ(picture.Pixel(x, y) != kMarker, y < 452) << x << "," << y;
+// The photo is stretched over the control's area of the view's picture, from its corners to
+// its corners; a picture larger than the control keeps the rest.
+TEST(StretchToView, FillsTheControlAreaOfThePicture) {
+  const struct {
+    int photoWidth, photoHeight, controlWidth, controlHeight, pictureWidth, pictureHeight;
+  } cases[] = {{1200, 900, 602, 452, 600, 600}, {40, 30, 20, 10, 50, 50}};
+  for (const auto& c : cases) {
+    FixedView view(c.controlWidth, c.controlHeight);
+    view.AssignPicture(Bitmap::Filled(c.pictureWidth, c.pictureHeight, kMarker));
+    StretchToView(CoordinateBitmap(c.photoWidth, c.photoHeight), view);
+    const Bitmap& picture = view.Picture();
+    ASSERT_EQ(picture.Width(), c.pictureWidth);
+    ASSERT_EQ(picture.Height(), c.pictureHeight);
+    const int right = std::min(c.controlWidth, c.pictureWidth) - 1, bottom = c.controlHeight - 1;
+    for (int y = 0; y < c.pictureHeight; ++y) {
+      for (int x = 0; x < c.pictureWidth; ++x) {
+        ASSERT_EQ(picture.Pixel(x, y) != kMarker, x <= right && y <= bottom) << x << "," << y;
+      }
     }
+    EXPECT_LE(CoordinateX(picture.Pixel(0, 0)), 1);
+    EXPECT_LE(CoordinateY(picture.Pixel(0, 0)), 1);
+    ExpectProportional(right, CoordinateX(picture.Pixel(right, bottom)), c.controlWidth,
+                       c.photoWidth);
+    ExpectProportional(bottom, CoordinateY(picture.Pixel(right, bottom)), c.controlHeight,
+                       c.photoHeight);
   }
-  // Scale 1200/602 across, 900/452 down: the corners come from the photo's corners.
-  EXPECT_LE(CoordinateX(picture.Pixel(0, 0)), 1);
-  EXPECT_LE(CoordinateY(picture.Pixel(0, 0)), 1);
-  ExpectProportional(599, CoordinateX(picture.Pixel(599, 451)), 602, 1200);
-  ExpectProportional(451, CoordinateY(picture.Pixel(599, 451)), 452, 900);
-}
-
-TEST(StretchToView, SmallerControlLeavesTheRestOfThePicture) {
-  const Bitmap photo = CoordinateBitmap(40, 30);
-  FixedView view(20, 10);
-  view.AssignPicture(Bitmap::Filled(50, 50, kMarker));
-  StretchToView(photo, view);
-  for (int y = 0; y < 50; ++y) {
-    for (int x = 0; x < 50; ++x) {
-      ASSERT_EQ(view.Picture().Pixel(x, y) != kMarker, x < 20 && y < 10) << x << "," << y;
-    }
-  }
-  ExpectProportional(19, CoordinateX(view.Picture().Pixel(19, 9)), 20, 40);
-  ExpectProportional(9, CoordinateY(view.Picture().Pixel(19, 9)), 10, 30);
 }
 
 TEST(ImageView, FirstCanvasUseMakesAWhitePictureOfTheControlSize) {
