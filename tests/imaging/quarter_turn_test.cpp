@@ -74,8 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
     Sizes, QuarterTurnTest,
     ::testing::Combine(::testing::Bool(),
                        // Odd sizes, one row (turned right, a column headed by its leftmost
-                       // pixel) or column, and more than one tile each way.
-                       ::testing::Values(Size{1, 1}, Size{1, 7}, Size{7, 1}, Size{3, 5},
+                       // pixel) or column, more than one tile each way, and no columns.
+                       ::testing::Values(Size{0, 4}, Size{1, 1}, Size{1, 7}, Size{7, 1}, Size{3, 5},
                                          Size{4097, 3}, Size{3, 4097}, Size{1030, 1100})),
     [](const auto& info) {
       const Size size = std::get<1>(info.param);
@@ -113,15 +113,6 @@ TEST(QuarterTurn, SameBytesOnOneCoreAndOnMany) {
     EXPECT_EQ(testing::PixelDifference(split, single), "") << (clockwise ? "right" : "left");
     EXPECT_EQ(rounds.calls, ExpectedProgress(4000, false));
   }
-}
-
-TEST(QuarterTurn, EmptyBitmapOnlySwapsItsSides) {
-  Bitmap bitmap(0, 4);
-  RecordingProgress progress;
-  TurnRight(bitmap, progress);
-  EXPECT_EQ(bitmap.Width(), 4);
-  EXPECT_EQ(bitmap.Height(), 0);
-  EXPECT_EQ(progress.calls, ExpectedProgress(0, false));
 }
 
 }  // namespace
