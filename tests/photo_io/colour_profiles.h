@@ -18,12 +18,11 @@
 
 namespace rumora::testing {
 
-struct Chromaticities {
-  double red[2], green[2], blue[2];
-};
-inline constexpr Chromaticities kDisplayP3{{0.680, 0.320}, {0.265, 0.690}, {0.150, 0.060}};
-inline constexpr Chromaticities kAdobeRgb{{0.640, 0.330}, {0.210, 0.710}, {0.150, 0.060}};
-inline constexpr Chromaticities kSrgb{{0.640, 0.330}, {0.300, 0.600}, {0.150, 0.060}};
+// Primaries as chromaticities (the luminance is the profile's to set).
+inline constexpr cmsCIExyYTRIPLE kDisplayP3{
+    {0.680, 0.320, 1}, {0.265, 0.690, 1}, {0.150, 0.060, 1}};
+inline constexpr cmsCIExyYTRIPLE kAdobeRgb{{0.640, 0.330, 1}, {0.210, 0.710, 1}, {0.150, 0.060, 1}};
+inline constexpr cmsCIExyYTRIPLE kSrgb{{0.640, 0.330, 1}, {0.300, 0.600, 1}, {0.150, 0.060, 1}};
 
 // sRGB's tone curve as a parametric curve (type 4), and a plain gamma (type 1).
 inline constexpr double kSrgbCurve[] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
@@ -41,12 +40,9 @@ inline std::vector<std::uint8_t> SavedProfile(cmsHPROFILE profile) {
 // The ICC profile of an RGB space with these primaries, the D65 white point, and one tone curve
 // of `curveType` with `parameters` for all three channels, stored as such or, `tabulated`, as a
 // table of 1024 samples (as many makers store sRGB's).
-inline std::vector<std::uint8_t> RgbProfile(const Chromaticities& primaries, int curveType,
+inline std::vector<std::uint8_t> RgbProfile(const cmsCIExyYTRIPLE& primaries, int curveType,
                                             const double* parameters, bool tabulated = false) {
   const cmsCIExyY white{0.3127, 0.3290, 1.0};
-  const cmsCIExyYTRIPLE xyY{{primaries.red[0], primaries.red[1], 1.0},
-                            {primaries.green[0], primaries.green[1], 1.0},
-                            {primaries.blue[0], primaries.blue[1], 1.0}};
   cmsToneCurve* curve = cmsBuildParametricToneCurve(nullptr, curveType, parameters);
   if (tabulated) {
     float samples[1024];
@@ -55,7 +51,7 @@ inline std::vector<std::uint8_t> RgbProfile(const Chromaticities& primaries, int
     curve = cmsBuildTabulatedToneCurveFloat(nullptr, 1024, samples);
   }
   cmsToneCurve* curves[3] = {curve, curve, curve};
-  std::vector<std::uint8_t> bytes = SavedProfile(cmsCreateRGBProfile(&white, &xyY, curves));
+  std::vector<std::uint8_t> bytes = SavedProfile(cmsCreateRGBProfile(&white, &primaries, curves));
   cmsFreeToneCurve(curve);
   return bytes;
 }

@@ -54,25 +54,25 @@ TEST_P(OpenPhotoTest, GivesTheReferencePixels) {
   EXPECT_EQ(PixelDifference(photo, *reference), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    TestSet, OpenPhotoTest,
-    ::testing::Values(PhotoRow{"Baseline", "tower.jpg", 512, 512},
-                      PhotoRow{"Greyscale", "tower_grayscale.jpg", 512, 512},
-                      PhotoRow{"Progressive", "tower_progressive.jpg", 512, 512},
-                      PhotoRow{"Chroma420", "video-001.jpeg", 150, 103},
-                      PhotoRow{"Chroma444", "video-001.q50.444.jpeg", 150, 103},
-                      PhotoRow{"Chroma422", "video-001.q50.422.jpeg", 150, 103},
-                      PhotoRow{"Chroma411", "video-001.q50.411.jpeg", 150, 103},
-                      PhotoRow{"ProgressiveSmall", "video-001.progressive.jpeg", 150, 103},
-                      PhotoRow{"ProgressiveTruncated", "video-001.progressive.truncated.jpeg", 150,
-                               103},
-                      PhotoRow{"AdobeCmyk", "video-001.cmyk.jpeg", 150, 103},
-                      PhotoRow{"RgbComponents", "video-001.rgb.jpeg", 150, 103},
-                      PhotoRow{"GreyBaseline", "video-005.gray.jpeg", 150, 103},
-                      PhotoRow{"GreyProgressive", "video-005.gray.q50.progressive.jpeg", 150, 103},
-                      PhotoRow{"IjgTestImage", "testorig.jpg", 227, 149},
-                      PhotoRow{"Arithmetic", "testimgari.jpg", 227, 149}),
-    [](const ::testing::TestParamInfo<PhotoRow>& info) { return std::string(info.param.label); });
+const PhotoRow kTestSet[] = {
+    {"Baseline", "tower.jpg", 512, 512},
+    {"Greyscale", "tower_grayscale.jpg", 512, 512},
+    {"Progressive", "tower_progressive.jpg", 512, 512},
+    {"Chroma420", "video-001.jpeg", 150, 103},
+    {"Chroma444", "video-001.q50.444.jpeg", 150, 103},
+    {"Chroma422", "video-001.q50.422.jpeg", 150, 103},
+    {"Chroma411", "video-001.q50.411.jpeg", 150, 103},
+    {"ProgressiveSmall", "video-001.progressive.jpeg", 150, 103},
+    {"ProgressiveTruncated", "video-001.progressive.truncated.jpeg", 150, 103},
+    {"AdobeCmyk", "video-001.cmyk.jpeg", 150, 103},
+    {"RgbComponents", "video-001.rgb.jpeg", 150, 103},
+    {"GreyBaseline", "video-005.gray.jpeg", 150, 103},
+    {"GreyProgressive", "video-005.gray.q50.progressive.jpeg", 150, 103},
+    {"IjgTestImage", "testorig.jpg", 227, 149},
+    {"Arithmetic", "testimgari.jpg", 227, 149}};
+
+INSTANTIATE_TEST_SUITE_P(TestSet, OpenPhotoTest, ::testing::ValuesIn(kTestSet),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 // Pearson correlation of one channel of two pictures of the same size.
 double ChannelCorrelation(const Bitmap& a, const Bitmap& b, int channel) {
