@@ -109,7 +109,7 @@ inline std::string PixelDifference(const Bitmap& actual, const Bitmap& expected,
   static constexpr const char* kChannel[] = {"blue", "green", "red"};
   std::int64_t off = 0;
   std::string first;
-  for (int y = 0; y < actual.Height(); ++y) {
+  for (int y = 0; actual.Stride() > 0 && y < actual.Height(); ++y) {  // no rows to read when empty
     const std::uint8_t* a = actual.Row(y);
     const std::uint8_t* e = expected.Row(y);
     if (std::memcmp(a, e, actual.Stride()) == 0) continue;
