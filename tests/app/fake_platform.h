@@ -44,6 +44,13 @@ class FakePlatform final : public Platform {
   QStringList replaceQuestions;
   std::vector<std::optional<QRect>> clipCalls;
 
+  // Each message's kind and caption, as "kind|caption".
+  QStringList Headings() const {
+    QStringList headings;
+    for (const Message& m : messages) headings << m.kind + "|" + m.caption;
+    return headings;
+  }
+
   std::optional<QString> GetOpenFileName(QWidget*, const QString& description,
                                          const QString& pattern,
                                          const QString& initialFolder) override {

@@ -36,31 +36,13 @@ QPushButton* ToneButton(TForm1Parts& f, int tone) {
   return tone == kContrast ? f.BitBtn5 : tone == kBrighten ? f.BitBtn4 : f.BitBtn6;
 }
 
-std::array<int, 256> ReferenceTable(int tone) {
-  return testing::ReferenceToneTable(static_cast<testing::Tone>(tone));
-}
-
-// "(x, y) channel c: expected e, actual a" for the first byte where `actual` differs from
-// `expected` mapped through `table`; empty when every byte matches.
-QString FirstMismatch(const Bitmap& expected, const std::array<int, 256>& table,
-                      const Bitmap& actual) {
-  if (expected.Width() != actual.Width() || expected.Height() != actual.Height()) {
-    return "size differs";
+// `photo` with every byte mapped through the tone's reference table.
+Bitmap Toned(Bitmap photo, int tone) {
+  const std::array<int, 256> table = testing::ReferenceToneTable(static_cast<testing::Tone>(tone));
+  for (int y = 0; y < photo.Height(); ++y) {
+    for (int x = 0; x < 3 * photo.Width(); ++x) photo.Row(y)[x] = table[photo.Row(y)[x]];
   }
-  for (int y = 0; y < actual.Height(); ++y) {
-    for (int x = 0; x < 3 * actual.Width(); ++x) {
-      const int want = table[expected.Row(y)[x]];
-      if (actual.Row(y)[x] != want) {
-        return QString("(%1, %2) channel %3: expected %4, actual %5")
-            .arg(x / 3)
-            .arg(y)
-            .arg(x % 3)
-            .arg(want)
-            .arg(actual.Row(y)[x]);
-      }
-    }
-  }
-  return QString();
+  return photo;
 }
 
 // Every value the bar shows, in order, while the window runs `action`.
@@ -106,7 +88,7 @@ class AdjustWindowTest : public QObject {
     const QString path = QStringLiteral(RUMORA_TEST_DATA "/jpeg/testorig.jpg");
     w.OpenPhoto(path);
     const Bitmap opened = DecodeFile(path);
-    QCOMPARE(Difference(f.WorkingBitmap, opened), QString());
+    COMPARE_PICTURES(f.WorkingBitmap, opened);
     const Bitmap pictureBefore = f.Image2->Picture();
     const Bitmap outputBefore = f.Image1->Picture();
     const QRect frameBefore = f.SelShape1->geometry();
@@ -114,15 +96,14 @@ class AdjustWindowTest : public QObject {
 
     const QList<int> bar = BarValuesDuring(f, [&] { Click(ToneButton(f, tone)); });
 
-    QCOMPARE(FirstMismatch(opened, ReferenceTable(tone), f.WorkingBitmap), QString());
+    COMPARE_PICTURES(f.WorkingBitmap, Toned(opened, tone));
     QCOMPARE(f.CheckBox1->isChecked(), checkedAfter);
     QCOMPARE(f.ProgressBar1->maximum(), opened.Width());
     QCOMPARE(f.ProgressBar1->value(), 0);
     QCOMPARE(bar, StepValues(opened.Width()));
-    QCOMPARE(Difference(f.Image2->Picture(),
-                        ExpectedInputPicture(f.WorkingBitmap, f.Image2->size(), pictureBefore)),
-             QString());
-    QCOMPARE(Difference(f.Image1->Picture(), outputBefore), QString());
+    COMPARE_PICTURES(f.Image2->Picture(),
+                     ExpectedInputPicture(f.WorkingBitmap, f.Image2->size(), pictureBefore));
+    COMPARE_PICTURES(f.Image1->Picture(), outputBefore);
     QCOMPARE(f.SelShape1->geometry(), frameBefore);
     QVERIFY(w.platform.messages.empty());
   }
@@ -170,21 +151,20 @@ class AdjustWindowTest : public QObject {
     const QList<int> bar = BarValuesDuring(f, [&] { Click(clockwise ? f.BitBtn7 : f.BitBtn8); });
 
     QCOMPARE(&f.WorkingBitmap, identity);
-    QCOMPARE(Difference(f.WorkingBitmap, expected), QString());
+    COMPARE_PICTURES(f.WorkingBitmap, expected);
     QCOMPARE(f.Panel2->size(), panel);
     QCOMPARE(f.Image2->size(), panel);
-    QCOMPARE(Difference(f.Image2->Picture(),
-                        ExpectedInputPicture(f.WorkingBitmap, panel, pictureBefore)),
-             QString());
+    COMPARE_PICTURES(f.Image2->Picture(),
+                     ExpectedInputPicture(f.WorkingBitmap, panel, pictureBefore));
     QCOMPARE(bar, StepValues(photo.width()));
     QCOMPARE(f.ProgressBar1->maximum(), photo.width());
     QCOMPARE(f.SelShape1->geometry(), frameBefore);
     QCOMPARE(f.FreeRotationDone, 1);
-    QCOMPARE(Difference(f.Image1->Picture(), outputBefore), QString());
+    COMPARE_PICTURES(f.Image1->Picture(), outputBefore);
 
     // Back the other way, and the photo and panel are as opened.
     Click(clockwise ? f.BitBtn8 : f.BitBtn7);
-    QCOMPARE(Difference(f.WorkingBitmap, DecodeFile(w.PathOf("p.jpg"))), QString());
+    COMPARE_PICTURES(f.WorkingBitmap, DecodeFile(w.PathOf("p.jpg")));
     const PanelSize opened = InputPanelSize(photo.width(), photo.height());
     QCOMPARE(f.Panel2->size(), QSize(opened.width, opened.height));
     QVERIFY(w.platform.messages.empty());
@@ -203,8 +183,8 @@ class AdjustWindowTest : public QObject {
       QCOMPARE(f.ProgressBar1->maximum(), 100);
       QVERIFY(f.WorkingBitmap.Empty() && f.FreeRotationDone == 0 && f.Panel2->isVisible());
       QCOMPARE(f.Panel2->size(), panelBefore);
-      QCOMPARE(Difference(f.Image2->Picture(), pictureBefore), QString());
-      QCOMPARE(Difference(f.Image1->Picture(), output), QString());
+      COMPARE_PICTURES(f.Image2->Picture(), pictureBefore);
+      COMPARE_PICTURES(f.Image1->Picture(), output);
     }
     QVERIFY(w.platform.messages.empty());
   }
@@ -262,12 +242,12 @@ class AdjustWindowTest : public QObject {
     QCOMPARE(f.Edit1->text(), angleBefore);
     QVERIFY(visibleAfterClose);
     QVERIFY(!w.form->isVisible());  // closed once the pass had ended
-    QCOMPARE(FirstMismatch(opened, ReferenceTable(kBrighten), f.WorkingBitmap), QString());
+    COMPARE_PICTURES(f.WorkingBitmap, Toned(opened, kBrighten));
     QCOMPARE(f.Panel2->size(), panelBefore);
     QCOMPARE(w.platform.openCalls.size(), openCallsBefore);
     QVERIFY(w.platform.saveCalls.empty());
     QCOMPARE(f.Layout.LayoutKind, layoutBefore);
-    QCOMPARE(Difference(f.Image1->Picture(), outputBefore), QString());
+    COMPARE_PICTURES(f.Image1->Picture(), outputBefore);
     QVERIFY(w.platform.messages.empty());
 
     w.form->show();

@@ -49,9 +49,8 @@ class BatchWindowTest : public QObject {
  private slots:
   void batchMakesWhatTheCoreMakesAndKeepsTheRecipe() {
     WindowFixture w;
-    QDir().mkpath(w.PathOf("shots"));
-    WritePatternJpeg(w.PathOf("shots/IMG_10.jpg"), 80, 60);
-    WritePatternJpeg(w.PathOf("shots/IMG_9.jpg"), 40, 70);
+    w.WritePatternPhoto("shots/IMG_10.jpg", 80, 60);
+    w.WritePatternPhoto("shots/IMG_9.jpg", 40, 70);
     w.WriteFile("shots/IMG_9b.jpg", "damaged");  // between the two in natural order
     const QString out = w.PathOf("out");
     w.platform.folderAnswers << w.PathOf("shots");
@@ -91,10 +90,8 @@ class BatchWindowTest : public QObject {
     } quiet;
     const std::atomic<bool> cancel{false};
     const auto core = RunBatch(job, quiet, cancel, 1);
-    QCOMPARE(ReadBytes(out + "/IMG_9_listing.jpg"),
-             ReadBytes(QString::fromStdString(core[0].written)));
-    QCOMPARE(ReadBytes(out + "/IMG_10_listing.jpg"),
-             ReadBytes(QString::fromStdString(core[1].written)));
+    QCOMPARE(ReadBytes(out + "/IMG_9_listing.jpg"), ReadBytes(core[0].written.c_str()));
+    QCOMPARE(ReadBytes(out + "/IMG_10_listing.jpg"), ReadBytes(core[1].written.c_str()));
     QCOMPARE(LoadUserOptions(UserOptionsPath()).batch.outputFolder, out.toStdString());
   }
 };

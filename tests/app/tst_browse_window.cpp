@@ -1,31 +1,15 @@
 // Going through a folder and working from the keyboard: next and previous photo, numbered save
 // names, the red frames on the arrow keys, and a hint on every control.
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
-#include <QTest>
 #include <QToolButton>
 
 #include "app/fonts.h"
-#include "app/image_view_widget.h"
-#include "layout/sel_shape.h"
 #include "tests/app/window_fixture.h"
 
 using namespace rumora;
-
-namespace {
-
-QRect FrameOf(const TSelShape* frame) {
-  return QRect(frame->Left(), frame->Top(), frame->Width(), frame->Height());
-}
-
-QString Status(WindowFixture& w) { return w.form->findChild<QLabel*>("statusLine")->text(); }
-
-}  // namespace
 
 class BrowseWindowTest : public QObject {
   Q_OBJECT
@@ -39,15 +23,13 @@ class BrowseWindowTest : public QObject {
     TForm1Parts& f = w.f();
     QApplication::setActiveWindow(w.form.get());
     QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
-    QDir().mkpath(w.PathOf("shots"));
     const QStringList names = {"IMG_2.jpg", "IMG_9.JPG", "IMG_10.jpeg"};
-    for (int i = 0; i < names.size(); ++i)
-      WritePatternJpeg(w.PathOf("shots/" + names[i]), 40 + i, 30);
+    for (int i = 0; i < names.size(); ++i) w.WritePatternPhoto("shots/" + names[i], 40 + i, 30);
     w.WriteFile("shots/notes.txt", "x");
     Click(f.SpeedButton1);  // layout 1: the layout and pane stay through the steps
     f.Image1->Picture().Fill(RGB(1, 2, 3));
     QTest::keyClick(w.form.get(), Qt::Key_PageDown);
-    QCOMPARE(Status(w), QStringLiteral("開いている写真がありません"));
+    QCOMPARE(w.Status(), QStringLiteral("開いている写真がありません"));
 
     w.OpenPhoto(w.PathOf("shots/IMG_9.JPG"));
     struct Step {
@@ -62,7 +44,7 @@ class BrowseWindowTest : public QObject {
                              Step{Qt::Key_PageUp, 40, "このフォルダの最初の写真です"}}) {
       QTest::keyClick(w.form.get(), step.key);
       QCOMPARE(f.WorkingBitmap.Width(), step.width);
-      QCOMPARE(Status(w), QString::fromUtf8(step.status));
+      QCOMPARE(w.Status(), QString::fromUtf8(step.status));
     }
     QCOMPARE(f.Layout.LayoutKind, 1);
     QCOMPARE(f.Image1->Picture().Pixel(599, 449), RGB(1, 2, 3));
@@ -79,7 +61,6 @@ class BrowseWindowTest : public QObject {
 
   void saveDialogProposesTheNextFreeNumberedName() {
     WindowFixture w;
-    QDir().mkpath(w.PathOf("out"));
     const QString out = QFileInfo(w.PathOf("out")).absoluteFilePath() + "/";
     w.WriteFile("out/item-08.jpg", "taken");
     w.platform.saveAnswers << out + "item-07.jpg" << out + "item-09.jpg" << out + "plain.jpg"

@@ -1,17 +1,12 @@
 // The desktop around the window: the command line, the menu bar's shortcuts and options, the
 // user's options file, files dropped on the window.
-#include <QAction>
 #include <QApplication>
 #include <QDropEvent>
-#include <QLabel>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
 
 #include "app/command_line.h"
-#include "app/image_view_widget.h"
-#include "layout/sel_shape.h"
 #include "tests/app/window_fixture.h"
 #include "tests/photo_io/exif_segment.h"
 #include "tests/photo_io/heif_files.h"
@@ -19,13 +14,6 @@
 using namespace rumora;
 
 namespace {
-
-QAction* MenuAction(TForm1& form, const QString& text) {
-  for (QAction* action : form.findChild<QMenuBar*>()->findChildren<QAction*>()) {
-    if (action->text() == text) return action;
-  }
-  return nullptr;
-}
 
 const QString kFollowExif = QStringLiteral("写真の向き情報に従う");
 const QString kSmooth = QStringLiteral("なめらかに拡大縮小");
@@ -87,7 +75,7 @@ class DesktopTest : public QObject {
         {"output view", w.f().Panel1->isVisible() && !w.f().Panel2->isVisible()},
         {"help", w.platform.shellOpened.size() == 1}};
     for (const auto& [what, happened] : seen) QCOMPARE(happened, what == effect);
-    QTEST(MenuAction(*w.form, QStringLiteral("元に戻す(&U)"))->isEnabled(), "undoable");
+    QTEST(w.MenuAction(QStringLiteral("元に戻す(&U)"))->isEnabled(), "undoable");
     const int menuHeight = w.form->findChild<QMenuBar*>()->height();
     QCOMPARE(w.f().Panel2->mapTo(w.form.get(), QPoint()), QPoint(168, 48 + menuHeight));
     QCOMPARE(w.form->minimumSize(), QSize(783, 670 + menuHeight));
@@ -107,10 +95,9 @@ class DesktopTest : public QObject {
     QTest::newRow("orientation off") << "p.jpg" << false << QSize(602, 452) << false << 0;
     QTest::newRow("sideways HEIC") << "p.heic" << true << QSize(452, 602) << false << 0;
     QTest::newRow("HEIC, orientation off") << "p.heic" << false << QSize(602, 452) << false << 0;
-    QTest::newRow("logo") << RUMORA_TEST_DATA "/bmp/win3_24.bmp" << true << QSize(600, 600) << true
-                          << 0;
-    QTest::newRow("PNG logo") << RUMORA_TEST_DATA "/png/rgba8.png" << true << QSize(600, 600)
-                              << true << 0;
+    const QString data = QStringLiteral(RUMORA_TEST_DATA);
+    QTest::newRow("logo") << data + "/bmp/win3_24.bmp" << true << QSize(600, 600) << true << 0;
+    QTest::newRow("PNG logo") << data + "/png/rgba8.png" << true << QSize(600, 600) << true << 0;
     QTest::newRow("text") << "notes.txt" << true << QSize(600, 600) << false << 1;
   }
   void drop() {
@@ -124,7 +111,7 @@ class DesktopTest : public QObject {
     WriteBytes(w.PathOf("p.heic"),
                ToBytes(testing::EncodeHeic(PatternPhoto(64, 48), {.orientation = 6})));
     w.WriteFile("notes.txt", "not a picture");
-    if (!followExif) MenuAction(*w.form, kFollowExif)->trigger();
+    if (!followExif) w.MenuAction(kFollowExif)->trigger();
     const QString path = QFileInfo(file).isAbsolute() ? file : w.PathOf(file);
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(path), QUrl::fromLocalFile(w.PathOf("notes.txt"))});
@@ -140,9 +127,8 @@ class DesktopTest : public QObject {
     // The option turns an open JPEG photo at once, as a step to undo; a HEIC photo's decoder
     // settled its turn, so the status line says the option waits for the next open.
     const QSize panel = w.f().Panel2->size();
-    MenuAction(*w.form, kFollowExif)->trigger();
-    const QString status = w.form->findChild<QLabel*>("statusLine")->text();
-    QCOMPARE(status.contains(QStringLiteral("次に開いたとき")), path.endsWith(".heic"));
+    w.MenuAction(kFollowExif)->trigger();
+    QCOMPARE(w.Status().contains(QStringLiteral("次に開いたとき")), path.endsWith(".heic"));
     if (path.endsWith(".heic")) return;
     QCOMPARE(w.f().Panel2->size(), panel.transposed());
     w.form->Run([&] { w.form->Undo(); });
@@ -153,8 +139,8 @@ class DesktopTest : public QObject {
   void optionsThatCannotBeStoredAreSaidOnce() {
     WindowFixture w;
     QDir().mkpath(w.PathOf("rumora/rumora.conf"));
-    MenuAction(*w.form, kSmooth)->trigger();
-    MenuAction(*w.form, kSmooth)->trigger();
+    w.MenuAction(kSmooth)->trigger();
+    w.MenuAction(kSmooth)->trigger();
     QCOMPARE(w.platform.messages.size(), size_t{1});
   }
 
@@ -179,19 +165,18 @@ class DesktopTest : public QObject {
     if (!file.isNull()) w.WriteFile("rumora/rumora.conf", file);
     w.form = std::make_unique<TForm1>(w.platform);
     QVERIFY(w.platform.messages.empty());
-    QVERIFY(MenuAction(*w.form, kFollowExif)->isChecked());
-    QCOMPARE(MenuAction(*w.form, kSmooth)->isChecked(), smooth);
-    QCOMPARE(MenuAction(*w.form, kMatchColours)->isChecked(), colours);
-    MenuAction(*w.form, kSmooth)->trigger();
-    MenuAction(*w.form, kMatchColours)->trigger();
-    WritePatternJpeg(w.PathOf("a.jpg"), 32, 24);
-    w.form->OpenPhotoFile(w.PathOf("a.jpg"));
+    QVERIFY(w.MenuAction(kFollowExif)->isChecked());
+    QCOMPARE(w.MenuAction(kSmooth)->isChecked(), smooth);
+    QCOMPARE(w.MenuAction(kMatchColours)->isChecked(), colours);
+    w.MenuAction(kSmooth)->trigger();
+    w.MenuAction(kMatchColours)->trigger();
+    w.form->OpenPhotoFile(w.WritePatternPhoto("a.jpg", 32, 24));
 
     w.form = std::make_unique<TForm1>(w.platform);
-    QCOMPARE(MenuAction(*w.form, kSmooth)->isChecked(), !smooth);
-    QCOMPARE(MenuAction(*w.form, kMatchColours)->isChecked(), !colours);
+    QCOMPARE(w.MenuAction(kSmooth)->isChecked(), !smooth);
+    QCOMPARE(w.MenuAction(kMatchColours)->isChecked(), !colours);
     QFile::remove(w.PathOf("a.jpg"));
-    QMenu* recent = MenuAction(*w.form, QStringLiteral("最近使った写真(&R)"))->menu();
+    QMenu* recent = w.MenuAction(QStringLiteral("最近使った写真(&R)"))->menu();
     emit recent->aboutToShow();
     QCOMPARE(recent->actions().size(), 1);
     recent->actions().front()->trigger();

@@ -12,14 +12,6 @@
 
 using namespace rumora;
 
-namespace {
-
-QRect FrameOf(const TSelShape* frame) {
-  return QRect(frame->Left(), frame->Top(), frame->Width(), frame->Height());
-}
-
-}  // namespace
-
 class LayoutWindowTest : public QObject {
   Q_OBJECT
 

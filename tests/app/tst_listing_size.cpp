@@ -1,14 +1,8 @@
 // The listing size through the window: changing it, trimming and stamping at 1200x900.
-#include <QAction>
-#include <QComboBox>
 #include <QImage>
-#include <QLabel>
-#include <QMenuBar>
 #include <QScrollBar>
 #include <QToolButton>
 
-#include "app/image_view_widget.h"
-#include "layout/sel_shape.h"
 #include "logo/stamp_logo.h"
 #include "tests/app/window_fixture.h"
 
@@ -18,8 +12,6 @@ namespace {
 
 constexpr OutputSize kLarge = OutputSize::k1200x900;
 const QString kData = QStringLiteral(RUMORA_TEST_DATA "/");
-
-#define COMPARE_PICTURES(actual, expected) QCOMPARE(Difference(actual, expected), QString())
 
 // A window with a photo opened, started at 1200x900 by its options file unless `small`.
 struct SizeWindow : WindowFixture {
@@ -32,18 +24,6 @@ struct SizeWindow : WindowFixture {
     }
     OpenPatternPhoto(900, 600);
   }
-  QAction* SizeItem(const char* text) {
-    for (QAction* action : form->findChild<QMenuBar*>()->findChildren<QAction*>()) {
-      if (action->text() == QString::fromUtf8(text)) return action;
-    }
-    return nullptr;
-  }
-  void OpenLogo(const QString& path) {
-    f().ComboBox1->setCurrentIndex(0);
-    platform.openAnswers << path;
-    Click(f().BitBtn9);
-  }
-  Bitmap Output() { return f().Image1->Picture(); }
 };
 
 }  // namespace
@@ -60,12 +40,12 @@ class ListingSizeTest : public QObject {
       const Bitmap trimmed = w.Output();
       w.platform.saveQuestionAnswers
           << (answered ? Platform::SaveAnswer::kDontSave : Platform::SaveAnswer::kCancel);
-      w.SizeItem("1200×900")->trigger();
+      w.MenuAction("1200×900")->trigger();
       QCOMPARE(w.platform.saveQuestions.size(), 1);
       for (int undone = 0; undone < (answered ? 2 : 1); ++undone) {
         const bool large = answered && undone == 0;
         COMPARE_PICTURES(w.Output(), large ? Bitmap::Filled(1200, 900, clWhite) : trimmed);
-        QCOMPARE(w.SizeItem("1200×900")->isChecked(), large);
+        QCOMPARE(w.MenuAction("1200×900")->isChecked(), large);
         QCOMPARE(w.f().Label4->text(), large ? QStringLiteral("１２００×９００") : "６００×４５０");
         QCOMPARE(LoadUserOptions(UserOptionsPath()).outputSize,
                  large ? kLarge : OutputSize::k600x450);
@@ -90,7 +70,7 @@ class ListingSizeTest : public QObject {
     w.WriteFile("sale@2x.png", ReadBytes(kData + "png/gray_alpha8_interlaced.png"));
     for (const QString& path : {kData + "bmp/win3_24.bmp", w.PathOf("sale.png"),
                                 w.PathOf("wide.bmp"), w.PathOf("wide.bmp")}) {
-      w.OpenLogo(path);
+      w.OpenLogoFile(path);
       LogoPicture logo = ReadLogoFile(path.toStdString(), kLarge);
       FitLogoToOutput(logo);
       QCOMPARE(w.f().SelShape2->Width(), LogoDesignSize(logo, kLarge).width);
@@ -104,7 +84,7 @@ class ListingSizeTest : public QObject {
     QCOMPARE(w.platform.messages.size(), size_t{1});
 
     // The view draws the logo in its frame over the picture reduced to 600x450, the picture kept.
-    w.OpenLogo(kData + "png/rgba16.png");
+    w.OpenLogoFile(kData + "png/rgba16.png");
     w.f().SelShape2->SetBounds(30, 40, 13, 7);
     w.f().ScrollBar2->setValue(60);
     Bitmap stamped = w.Output();

@@ -66,12 +66,11 @@ class RotateWindowTest : public QObject {
     RotateBitmap(expected, clWhite, 10);
 
     QVERIFY2(w.platform.messages.empty(), qPrintable(Message(w.platform)));
-    QCOMPARE(Difference(f.WorkingBitmap, expected), QString());
+    COMPARE_PICTURES(f.WorkingBitmap, expected);
     const PanelSize panel = InputPanelSize(expected.Width(), expected.Height());
     QCOMPARE(f.Panel2->size(), QSize(panel.width, panel.height));
-    QCOMPARE(Difference(f.Image2->Picture(),
-                        ExpectedInputPicture(expected, QSize(panel.width, panel.height))),
-             QString());
+    COMPARE_PICTURES(f.Image2->Picture(),
+                     ExpectedInputPicture(expected, QSize(panel.width, panel.height)));
     QVERIFY(f.Panel2->isVisible());
     QVERIFY(!f.CheckBox4->isChecked());
     QVERIFY(f.SelShape1->isVisible());
@@ -86,12 +85,10 @@ class RotateWindowTest : public QObject {
     const Bitmap once = f.WorkingBitmap;
     f.Edit1->setText("-3");
     Click(f.BitBtn11);
-    QCOMPARE(w.platform.messages.size(), size_t{1});
-    QCOMPARE(w.platform.messages[0].kind, QStringLiteral("warning"));
-    QCOMPARE(w.platform.messages[0].caption, QStringLiteral("警告"));
+    QCOMPARE(w.platform.Headings(), QStringList{"warning|警告"});
     QCOMPARE(w.platform.messages[0].text,
              QStringLiteral("再回転すると画像劣化の為、画像再読み取りしてください"));
-    QCOMPARE(Difference(f.WorkingBitmap, once), QString());
+    COMPARE_PICTURES(f.WorkingBitmap, once);
     QCOMPARE(f.Edit1->text(), QStringLiteral("-3"));
 
     Click(f.BitBtn2);  // the dialog is cancelled: one more rotation is allowed
@@ -100,7 +97,7 @@ class RotateWindowTest : public QObject {
     QCOMPARE(w.platform.messages.size(), size_t{1});
     Bitmap expected = once;
     RotateBitmap(expected, clWhite, -3);
-    QCOMPARE(Difference(f.WorkingBitmap, expected), QString());
+    COMPARE_PICTURES(f.WorkingBitmap, expected);
     QCOMPARE(f.FreeRotationDone, 1);
   }
 
@@ -129,16 +126,14 @@ class RotateWindowTest : public QObject {
     f.Edit1->setText(text);
     Click(f.BitBtn11);
     if (reported) {
-      QCOMPARE(w.platform.messages.size(), size_t{1});
-      QCOMPARE(w.platform.messages[0].kind, QStringLiteral("error"));
-      QCOMPARE(w.platform.messages[0].caption, QStringLiteral("ルモラ"));
+      QCOMPARE(w.platform.Headings(), QStringList{"error|ルモラ"});
       QCOMPARE(w.platform.messages[0].text,
                QStringLiteral("'%1' は浮動小数点数ではありません.").arg(text));
     } else {
       QVERIFY2(w.platform.messages.empty(), qPrintable(Message(w.platform)));
     }
-    QCOMPARE(Difference(f.WorkingBitmap, photo), QString());
-    QCOMPARE(Difference(f.Image2->Picture(), picture), QString());
+    COMPARE_PICTURES(f.WorkingBitmap, photo);
+    COMPARE_PICTURES(f.Image2->Picture(), picture);
     QCOMPARE(f.FreeRotationDone, 0);
     f.Edit1->setText("10");  // the flag was left alone: a rotation still works
     Click(f.BitBtn11);
@@ -155,7 +150,7 @@ class RotateWindowTest : public QObject {
     f.Edit1->setText("1,5");
     Click(f.BitBtn11);
     QVERIFY2(w.platform.messages.empty(), qPrintable(Message(w.platform)));
-    QCOMPARE(Difference(f.WorkingBitmap, expected), QString());
+    COMPARE_PICTURES(f.WorkingBitmap, expected);
   }
 
   void aResultTooLargeToHoldIsReportedAndChangesNothing() {
@@ -166,14 +161,13 @@ class RotateWindowTest : public QObject {
     const Bitmap picture = f.Image2->Picture();
     f.Edit1->setText("45");
     Click(f.BitBtn11);
-    QCOMPARE(w.platform.messages.size(), size_t{1});
-    QCOMPARE(w.platform.messages[0].kind, QStringLiteral("error"));
+    QCOMPARE(w.platform.Headings(), QStringList{"error|ルモラ"});
     QVERIFY2(w.platform.messages[0].text.startsWith(QStringLiteral("写真を回転できません")),
              qPrintable(Message(w.platform)));
     QCOMPARE(f.WorkingBitmap.Width(), 1);
     QCOMPARE(f.WorkingBitmap.Height(), 50000);
     QCOMPARE(f.Panel2->size(), panel);
-    QCOMPARE(Difference(f.Image2->Picture(), picture), QString());
+    COMPARE_PICTURES(f.Image2->Picture(), picture);
     QCOMPARE(f.FreeRotationDone, 0);
   }
 
@@ -203,8 +197,7 @@ class RotateWindowTest : public QObject {
     Drag(f, from, {halfway, to}, to + QPoint(9, -7));
     QCOMPARE(f.Edit1->text(), angle);
     QVERIFY2(w.platform.messages.empty(), qPrintable(Message(w.platform)));
-    QCOMPARE(Difference(f.Image2->Picture(), WithLine(before, from, to, PenMode::pmCopy)),
-             QString());
+    COMPARE_PICTURES(f.Image2->Picture(), WithLine(before, from, to, PenMode::pmCopy));
     const Region line = f.Regions[RegionTable::kAngleLineSlot];
     QCOMPARE(QPoint(line.left, line.top), from);
     QCOMPARE(QPoint(line.right, line.bottom), to);
@@ -221,11 +214,10 @@ class RotateWindowTest : public QObject {
     QTest::mousePress(f.Image2, Qt::LeftButton, {}, from);
     for (const QPoint to : {QPoint(300, 100), QPoint(120, 400), QPoint(500, 420)}) {
       QTest::mouseMove(f.Image2, to);
-      QCOMPARE(Difference(f.Image2->Picture(), WithLine(before, from, to, PenMode::pmNotXor)),
-               QString());
+      COMPARE_PICTURES(f.Image2->Picture(), WithLine(before, from, to, PenMode::pmNotXor));
     }
     QTest::mouseRelease(f.Image2, Qt::LeftButton, {}, QPoint(500, 420));
-    QCOMPARE(Difference(f.WorkingBitmap, photo), QString());  // the photo is never drawn on
+    COMPARE_PICTURES(f.WorkingBitmap, photo);  // the photo is never drawn on
   }
 
   void onlyTheLeftButtonDragsAndOnlyLineModeDraws() {
@@ -238,14 +230,14 @@ class RotateWindowTest : public QObject {
     QCOMPARE(f.Image2->GetCanvas().pen.width, 3);
     QCOMPARE(f.Image2->GetCanvas().pen.colour, clRed);
     QCOMPARE(f.Edit1->text(), QStringLiteral("10"));
-    QCOMPARE(Difference(f.Image2->Picture(), before), QString());
+    COMPARE_PICTURES(f.Image2->Picture(), before);
 
     // In line mode a right-button drag leaves the end at the press point: no line, no angle.
     QTest::mouseClick(f.CheckBox4, Qt::LeftButton);
     Drag(f, QPoint(40, 50), {QPoint(200, 100)}, QPoint(200, 100), Qt::RightButton);
     QCOMPARE(f.Regions[RegionTable::kAngleLineSlot], (Region{40, 50, 40, 50}));
     QCOMPARE(f.Edit1->text(), QStringLiteral("10"));
-    QCOMPARE(Difference(f.Image2->Picture(), before), QString());
+    COMPARE_PICTURES(f.Image2->Picture(), before);
     QVERIFY2(w.platform.messages.empty(), qPrintable(Message(w.platform)));
   }
 
@@ -259,7 +251,7 @@ class RotateWindowTest : public QObject {
     Drag(f, QPoint(50, 300), {QPoint(500, 200)}, QPoint(500, 200));
     const Bitmap both = WithLine(WithLine(before, QPoint(20, 30), QPoint(300, 60), PenMode::pmCopy),
                                  QPoint(50, 300), QPoint(500, 200), PenMode::pmCopy);
-    QCOMPARE(Difference(f.Image2->Picture(), both), QString());
+    COMPARE_PICTURES(f.Image2->Picture(), both);
     QCOMPARE(f.Edit1->text(), QStringLiteral("12.5"));
 
     f.Edit1->setText("90");  // rotating redraws the view: the marks are gone

@@ -1,19 +1,29 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QByteArray>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSize>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
+#include "app/image_view_widget.h"
 #include "app/tform1.h"
 #include "imaging/scratch_image_view.h"
+#include "layout/sel_shape.h"
 #include "tests/app/fake_platform.h"
 #include "tests/app/photo_files.h"
+
+// Compares two pictures; a failure names where they first differ.
+#define COMPARE_PICTURES(actual, expected) \
+  QCOMPARE(::rumora::Difference(actual, expected), QString())
 
 namespace rumora {
 
@@ -24,6 +34,14 @@ struct TForm1TestAccess {
 
 // The input view's colour before any photo is drawn into it.
 inline constexpr TColor kInputGrey = RGB(87, 88, 93);
+
+inline void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+// A click near the top-left corner of a picture control.
+inline void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(5, 5)); }
+
+inline QRect FrameOf(const TSelShape* frame) {
+  return QRect(frame->Left(), frame->Top(), frame->Width(), frame->Height());
+}
 
 // A main window on a scripted desktop whose executable folder is a fresh temporary folder,
 // holding a settings record file unless asked otherwise.
@@ -57,20 +75,39 @@ struct WindowFixture {
     QTest::mouseClick(f().BitBtn2, Qt::LeftButton);
   }
 
-  // Opens a pattern photo of the given size through the open button and a scripted dialog.
-  void OpenPatternPhoto(int width, int height) {
-    WritePatternJpeg(PathOf("p.jpg"), width, height);
-    OpenPhoto(PathOf("p.jpg"));
+  // Writes a pattern photo of the given size as a JPEG file `name`; returns its path.
+  QString WritePatternPhoto(const QString& name, int width, int height) const {
+    QDir().mkpath(QFileInfo(PathOf(name)).path());
+    WritePatternJpeg(PathOf(name), width, height);
+    return PathOf(name);
   }
+
+  // Opens such a photo (by default "p.jpg") through the open button and a scripted dialog.
+  void OpenPatternPhoto(int width, int height, const QString& name = "p.jpg") {
+    OpenPhoto(WritePatternPhoto(name, width, height));
+  }
+
+  // "開く" with the logo selector's file source and a scripted answer (empty: dismissed).
+  void OpenLogoFile(const QString& path) {
+    f().ComboBox1->setCurrentIndex(0);
+    platform.openAnswers << path;
+    Click(f().BitBtn9);
+  }
+
+  QAction* MenuAction(const QString& text) const {
+    for (QAction* action : form->findChild<QMenuBar*>()->findChildren<QAction*>()) {
+      if (action->text() == text) return action;
+    }
+    return nullptr;
+  }
+
+  QString Status() const { return form->findChild<QLabel*>("statusLine")->text(); }
+  Bitmap Output() { return f().Image1->Picture(); }
 
   QTemporaryDir folder;
   FakePlatform platform;
   std::unique_ptr<TForm1> form;
 };
-
-inline void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
-// A click near the top-left corner of a picture control.
-inline void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(5, 5)); }
 
 // What the input picture holds after `photo` was drawn into a view of the panel's size that
 // held `before`.
