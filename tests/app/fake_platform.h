@@ -27,9 +27,8 @@ class FakePlatform final : public Platform {
   // Dialog answers in order; an empty name is a cancelled dialog, as is an unscripted one.
   QStringList openAnswers;
   QStringList saveAnswers;
-  // Answers of the several-files dialog (each a list; an empty one is a cancel) and of the
-  // folder dialog (an empty name is a cancel).
-  QList<QStringList> openManyAnswers;
+  // Answers of the folder dialog (an empty name is a cancel); the several-files dialog is always
+  // cancelled.
   QStringList folderAnswers;
   std::vector<DialogCall> openCalls;
   std::vector<DialogCall> saveCalls;
@@ -66,7 +65,7 @@ class FakePlatform final : public Platform {
   QStringList GetOpenFileNames(QWidget*, const QString& description, const QString& pattern,
                                const QString& initialFolder) override {
     openCalls.push_back({description, pattern, initialFolder});
-    return openManyAnswers.isEmpty() ? QStringList() : openManyAnswers.takeFirst();
+    return {};
   }
   std::optional<QString> GetExistingFolder(QWidget*, const QString&, const QString&) override {
     return Next(folderAnswers);

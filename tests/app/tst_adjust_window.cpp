@@ -89,8 +89,7 @@ class AdjustWindowTest : public QObject {
     w.OpenPhoto(path);
     const Bitmap opened = DecodeFile(path);
     COMPARE_PICTURES(f.WorkingBitmap, opened);
-    const Bitmap pictureBefore = f.Image2->Picture();
-    const Bitmap outputBefore = f.Image1->Picture();
+    const Bitmap pictureBefore = f.Image2->Picture(), outputBefore = f.Image1->Picture();
     const QRect frameBefore = f.SelShape1->geometry();
     f.CheckBox1->setChecked(checkedBefore);
 
@@ -144,8 +143,7 @@ class AdjustWindowTest : public QObject {
     NoProgress none;
     clockwise ? TurnRight(expected, none) : TurnLeft(expected, none);
     const Bitmap* const identity = &f.WorkingBitmap;
-    const Bitmap pictureBefore = f.Image2->Picture();
-    const Bitmap outputBefore = f.Image1->Picture();
+    const Bitmap pictureBefore = f.Image2->Picture(), outputBefore = f.Image1->Picture();
     const QRect frameBefore = f.SelShape1->geometry();
 
     const QList<int> bar = BarValuesDuring(f, [&] { Click(clockwise ? f.BitBtn7 : f.BitBtn8); });
@@ -202,10 +200,7 @@ class AdjustWindowTest : public QObject {
     w.platform.openAnswers << w.PathOf("p.jpg");
     const std::size_t openCallsBefore = w.platform.openCalls.size();
 
-    bool ranInsidePass = false;
-    bool visibleAfterClose = false;
-    bool handlerRan = false;
-    bool dropTaken = false;
+    bool ranInsidePass = false, visibleAfterClose = false, handlerRan = false, dropTaken = false;
     const bool angleModeBefore = f.CheckBox4->isChecked();
     const QString angleBefore = f.Edit1->text();
     QTimer::singleShot(0, w.form.get(), [&] {

@@ -32,19 +32,17 @@ class BrowseWindowTest : public QObject {
     QCOMPARE(w.Status(), QStringLiteral("開いている写真がありません"));
 
     w.OpenPhoto(w.PathOf("shots/IMG_9.JPG"));
-    struct Step {
-      Qt::Key key;
-      int width;  // of the photo open afterwards
-      const char* status;
-    };
-    for (const Step& step : {Step{Qt::Key_PageDown, 42, "IMG_10.jpeg (3 / 3)"},
-                             Step{Qt::Key_PageDown, 42, "このフォルダの最後の写真です"},
-                             Step{Qt::Key_PageUp, 41, "IMG_9.JPG (2 / 3)"},
-                             Step{Qt::Key_PageUp, 40, "IMG_2.jpg (1 / 3)"},
-                             Step{Qt::Key_PageUp, 40, "このフォルダの最初の写真です"}}) {
-      QTest::keyClick(w.form.get(), step.key);
-      QCOMPARE(f.WorkingBitmap.Width(), step.width);
-      QCOMPARE(w.Status(), QString::fromUtf8(step.status));
+    // Each key, then the width of the photo open and the status line.
+    const std::tuple<Qt::Key, int, const char*> steps[] = {
+        {Qt::Key_PageDown, 42, "IMG_10.jpeg (3 / 3)"},
+        {Qt::Key_PageDown, 42, "このフォルダの最後の写真です"},
+        {Qt::Key_PageUp, 41, "IMG_9.JPG (2 / 3)"},
+        {Qt::Key_PageUp, 40, "IMG_2.jpg (1 / 3)"},
+        {Qt::Key_PageUp, 40, "このフォルダの最初の写真です"}};
+    for (const auto& [key, width, status] : steps) {
+      QTest::keyClick(w.form.get(), key);
+      QCOMPARE(f.WorkingBitmap.Width(), width);
+      QCOMPARE(w.Status(), QString::fromUtf8(status));
     }
     QCOMPARE(f.Layout.LayoutKind, 1);
     QCOMPARE(f.Image1->Picture().Pixel(599, 449), RGB(1, 2, 3));
@@ -79,20 +77,15 @@ class BrowseWindowTest : public QObject {
     w.OpenPatternPhoto(800, 600);  // the input view is 602x452
     f.SelShape1->SetBounds(100, 100, 200, 150);
     f.Panel2->setFocus();
-    struct Step {
-      Qt::Key key;
-      Qt::KeyboardModifiers modifiers;
-      QRect frame;
-    };
-    for (const Step& step : {
-             Step{Qt::Key_Right, {}, {101, 100, 200, 150}},
-             Step{Qt::Key_Down, Qt::ShiftModifier, {101, 110, 200, 150}},
-             Step{Qt::Key_Right, Qt::ControlModifier, {101, 110, 201, 151}},  // 201 * 0.75
-             Step{Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier, {101, 110, 191, 143}},
-             Step{Qt::Key_Left, Qt::ShiftModifier, {91, 110, 191, 143}},
-         }) {
-      QTest::keyClick(f.Panel2, step.key, step.modifiers);
-      QCOMPARE(FrameOf(f.SelShape1), step.frame);
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, QRect> steps[] = {
+        {Qt::Key_Right, {}, {101, 100, 200, 150}},
+        {Qt::Key_Down, Qt::ShiftModifier, {101, 110, 200, 150}},
+        {Qt::Key_Right, Qt::ControlModifier, {101, 110, 201, 151}},  // 201 * 0.75
+        {Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier, {101, 110, 191, 143}},
+        {Qt::Key_Left, Qt::ShiftModifier, {91, 110, 191, 143}}};
+    for (const auto& [key, modifiers, frame] : steps) {
+      QTest::keyClick(f.Panel2, key, modifiers);
+      QCOMPARE(FrameOf(f.SelShape1), frame);
     }
     // The limits of dragging: the panel's edges, and the photo's foot for the proportions.
     for (int i = 0; i < 50; ++i) QTest::keyClick(f.Panel2, Qt::Key_Left, Qt::ShiftModifier);

@@ -131,7 +131,7 @@ class DesktopTest : public QObject {
     QCOMPARE(w.Status().contains(QStringLiteral("次に開いたとき")), path.endsWith(".heic"));
     if (path.endsWith(".heic")) return;
     QCOMPARE(w.f().Panel2->size(), panel.transposed());
-    w.form->Run([&] { w.form->Undo(); });
+    w.Run(&TForm1::Undo);
     QCOMPARE(w.f().Panel2->size(), panel);
   }
 

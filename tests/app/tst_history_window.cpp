@@ -87,19 +87,19 @@ class HistoryWindowTest : public QObject {
     QVERIFY(w.form->OutputUnsaved());
     QCOMPARE(notices, 1 + 5);  // the opening, then each step
     for (int i = 4; i >= 0; --i) {
-      w.form->Run([&] { w.form->Undo(); });
+      w.Run(&TForm1::Undo);
       QCOMPARE(Now(*w.form).mid(0, 3), pictures[i]);
     }
     QVERIFY(!w.form->CanUndo());
     for (int i = 1; i <= 5; ++i) {
-      w.form->Run([&] { w.form->Redo(); });
+      w.Run(&TForm1::Redo);
       QCOMPARE(Now(*w.form).mid(0, 3), pictures[i]);
     }
     QVERIFY(!w.form->CanRedo());
     // A new photo starts a new photo history; the output's goes on.
     w.OpenPatternPhoto(90, 120);
     for (const int i : {4, 0}) {
-      w.form->Run([&] { w.form->Undo(); });
+      w.Run(&TForm1::Undo);
       QCOMPARE(Now(*w.form).mid(1, 2), QStringList({pictures[i][1], "0"}));
     }
     QVERIFY(!w.form->CanUndo());
@@ -119,28 +119,25 @@ class HistoryWindowTest : public QObject {
     const auto setUp = [&] {
       w = std::make_unique<WindowFixture>();
       w->OpenPatternPhoto(200, 150);
-      WritePatternJpeg(w->PathOf("other.jpg"), 150, 200);
+      w->WritePatternPhoto("other.jpg", 150, 200);
       w->f().Edit1->setText("10");
       Click(w->f().BitBtn5);  // a photo step to undo
-      if (step == 4) w->form->Run([&] { w->form->Undo(); });
+      if (step == 4) w->Run(&TForm1::Undo);
       w->platform.messages.clear();
     };
-    const auto run = [&] {
-      const std::function<void()> steps[] = {
-          [&] { Click(w->f().BitBtn4); },
-          [&] { Click(w->f().BitBtn7); },
-          [&] { Click(w->f().BitBtn11); },
-          [&] { w->form->Run([&] { w->form->Undo(); }); },
-          [&] { w->form->Run([&] { w->form->Redo(); }); },
-          [&] { w->form->Run([&] { w->form->OpenPhotoFile(w->PathOf("other.jpg")); }); }};
-      steps[step]();
-    };
+    const std::function<void()> steps[] = {
+        [&] { Click(w->f().BitBtn4); },
+        [&] { Click(w->f().BitBtn7); },
+        [&] { Click(w->f().BitBtn11); },
+        [&] { w->Run(&TForm1::Undo); },
+        [&] { w->Run(&TForm1::Redo); },
+        [&] { w->form->Run([&] { w->form->OpenPhotoFile(w->PathOf("other.jpg")); }); }};
     setUp();
     const QStringList before = Now(*w->form);
     QList<QStringList> doneDespiteFailure;  // done unrecorded, for want of memory
     for (int k = 0;; ++k) {
       failAfter = k;
-      run();
+      steps[step]();
       const bool failed = failAfter.exchange(-1) < 0;
       if (!w->platform.messages.empty()) {  // the failure was reported: nothing changed
         QCOMPARE(Now(*w->form), before);
@@ -182,8 +179,8 @@ class HistoryWindowTest : public QObject {
     w.OpenPatternPhoto(160, 120);
     for (const QChar step : steps) {
       if (step == 't') Click(w.f().BitBtn3);
-      if (step == 'n') w.form->Run([&] { w.form->NewOutputPicture(); });
-      if (step == 'u') w.form->Run([&] { w.form->Undo(); });
+      if (step == 'n') w.Run(&TForm1::NewOutputPicture);
+      if (step == 'u') w.Run(&TForm1::Undo);
       if (step == 's') w.platform.saveAnswers << w.PathOf("saved.jpg"), Click(w.f().BitBtn1);
     }
     const bool unsaved = !closes || answer != Platform::SaveAnswer::kCancel;

@@ -49,7 +49,7 @@ class ListingSizeTest : public QObject {
         QCOMPARE(w.f().Label4->text(), large ? QStringLiteral("１２００×９００") : "６００×４５０");
         QCOMPARE(LoadUserOptions(UserOptionsPath()).outputSize,
                  large ? kLarge : OutputSize::k600x450);
-        w.form->Run([&] { w.form->Undo(); });
+        w.Run(&TForm1::Undo);
       }
     }
   }

@@ -50,11 +50,18 @@ class MainWindowTest : public QObject {
     QVERIFY(InputViewShown(f));
     QCOMPARE(f.ViewToShow, 0);
     QVERIFY(!f.SpeedButton2->isVisible());
-    QVERIFY(!f.SelShape2->isVisible());
+    QVERIFY(!f.SelShape2->isVisible() && !f.SelShape2->Visible());
+    QCOMPARE(FrameOf(f.SelShape2), QRect(152, 128, 113, 89));
     QVERIFY(f.SelShape1->isVisible());
     QCOMPARE(f.SelShape1->geometry(), QRect(80, 72, 129, 97));
     QCOMPARE(f.Label4->text(), QStringLiteral("６００×４５０"));
+    // The logo selector: the file source of four, no typed items; no logo, not recording.
     QCOMPARE(f.ComboBox1->currentText(), QStringLiteral("ファイル"));
+    QCOMPARE(f.ComboBox1->currentIndex(), 0);
+    QCOMPARE(f.ComboBox1->count(), 4);
+    QCOMPARE(f.ComboBox1->insertPolicy(), QComboBox::NoInsert);
+    QVERIFY(!f.Image13.HasPicture() && !f.CheckBox2->isChecked());
+    QCOMPARE(f.Image13.ControlWidth(), 200);
     QCOMPARE(f.Edit1->text(), QStringLiteral("10"));
     QVERIFY(f.CheckBox3->isChecked());
     QCOMPARE(f.ScrollBar2->value(), 50);
@@ -67,7 +74,7 @@ class MainWindowTest : public QObject {
     COMPARE_PICTURES(f.Image1->Picture(), Bitmap::Filled(600, 450, clWhite));
     QVERIFY(f.WorkingBitmap.Empty());
     QCOMPARE(f.LogoBitmap.Width(), 200);
-    QCOMPARE(f.OutputBackup.Height(), 600);
+    QCOMPARE(QSize(f.OutputBackup.Width(), f.OutputBackup.Height()), QSize(600, 600));
     QCOMPARE(f.Layout.LayoutKind, 0);
     QCOMPARE(f.Layout.PaneIndex, 1);
     QCOMPARE(f.Layout.PaneStep, 0);

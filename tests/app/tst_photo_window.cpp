@@ -1,8 +1,11 @@
 // From photo to listing picture through the window: opening photos with scripted dialogs,
 // trimming them into the panes of every layout, saving the output.
+#include <unistd.h>
+
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -435,13 +438,8 @@ class PhotoWindowTest : public QObject {
       if (qEnvironmentVariableIsSet("CI")) QFAIL("cjpeg is not installed, and CI is set");
       QSKIP("cjpeg is not installed");
     }
-    QByteArray ppm = QByteArray("P6\n600 450\n255\n");
-    for (int y = 0; y < 450; ++y)
-      for (int x = 0; x < 600; ++x) {
-        const TColor c = output.Pixel(x, y);
-        ppm.append(char(GetRValue(c))).append(char(GetGValue(c))).append(char(GetBValue(c)));
-      }
-    WriteBytes(w.PathOf("out.ppm"), ppm);
+    QVERIFY(QImage(output.Data(), 600, 450, output.Stride(), QImage::Format_BGR888)
+                .save(w.PathOf("out.ppm")));
     QProcess process;
     process.start(cjpeg, {"-quality", "90", "-outfile", w.PathOf("ref.jpg"), w.PathOf("out.ppm")});
     QVERIFY(process.waitForFinished());
@@ -527,13 +525,7 @@ class PhotoWindowTest : public QObject {
       QFile::setPermissions(w.PathOf("locked"),
                             QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     });
-    if (typed.startsWith("locked")) {
-      QFile probe(w.PathOf("locked/probe"));
-      if (probe.open(QIODevice::WriteOnly)) {
-        probe.remove();
-        QSKIP("this user may write into a read-only folder (root)");
-      }
-    }
+    if (typed.startsWith("locked") && ::geteuid() == 0) QSKIP("root writes into any folder");
     QDir().mkpath(w.PathOf("taken.jpg"));
     WriteBytes(w.PathOf("plain"), "a file, not a folder");
     const auto path = [&w](const QString& name) {

@@ -42,34 +42,29 @@ class RecordLocationTest : public QObject {
 
     const QByteArray none;
     const QByteArray record = Counting(736);
-    QTest::newRow("writable folder") << "" << false << record << none << "data"
-                                     << "" << record;
-    QTest::newRow("shared folder: a copy") << "" << true << record << none << "data"
-                                           << "data/rumora/rumora.dat" << record;
+    const QString here, beside;  // a temporary program folder; the record beside the executable
+    const QString user = "data/rumora/rumora.dat";
+    QTest::newRow("writable folder")
+        << here << false << record << none << "data" << beside << record;
+    QTest::newRow("shared folder: a copy")
+        << here << true << record << none << "data" << user << record;
     QTest::newRow("longer starting record: its first 736 bytes")
-        << "" << true << Counting(900) << none << "data"
-        << "data/rumora/rumora.dat" << record;
+        << here << true << Counting(900) << none << "data" << user << record;
     QTest::newRow("short starting record: the rest zero")
-        << "" << true << Counting(10) << none << "data"
-        << "data/rumora/rumora.dat" << Counting(10) + QByteArray(726, '\0');
+        << here << true << Counting(10) << none << "data" << user
+        << Counting(10) + QByteArray(726, '\0');
     // Not even root can make a file there.
     QTest::newRow("unwritable folder, no starting record: all zero")
-        << "/proc/" << false << none << none << "data"
-        << "data/rumora/rumora.dat" << QByteArray(736, '\0');
+        << "/proc/" << false << none << none << "data" << user << QByteArray(736, '\0');
     QTest::newRow("the user's record is kept")
-        << "" << true << record << QByteArray(736, 'u') << "data"
-        << "data/rumora/rumora.dat" << QByteArray(736, 'u');
+        << here << true << record << QByteArray(736, 'u') << "data" << user << QByteArray(736, 'u');
     QTest::newRow("relative data home: the home's default")
-        << "" << true << record << none << "relative"
-        << "home/.local/share/rumora/rumora.dat" << record;
-    // The user's record cannot be placed: the run starts from the record beside the executable.
-    QTest::newRow("data home behind a loop of links") << "" << true << record << none << "loop/data"
-                                                      << "" << record;
-    QTest::newRow("data home under a plain file") << "" << true << record << none << "plain/data"
-                                                  << "" << record;
-    QTest::newRow("data home under a folder that cannot be searched")
-        << "" << true << record << none << "locked/data"
-        << "" << record;
+        << here << true << record << none << "relative"
+        << QString("home/.local/share/rumora/rumora.dat") << record;
+    // The user's record cannot be placed (a loop of links, a plain file, a folder that cannot be
+    // searched on the way): the run starts from the record beside the executable.
+    for (const char* home : {"loop/data", "plain/data", "locked/data"})
+      QTest::newRow(home) << here << true << record << none << home << beside << record;
   }
   void recordLocation() {
     QFETCH(QString, program);

@@ -101,6 +101,11 @@ struct WindowFixture {
     return nullptr;
   }
 
+  // Runs one of the window's handlers as its menu item or shortcut does.
+  void Run(void (TForm1::*handler)()) {
+    form->Run([this, handler] { (*form.*handler)(); });
+  }
+
   QString Status() const { return form->findChild<QLabel*>("statusLine")->text(); }
   Bitmap Output() { return f().Image1->Picture(); }
 
