@@ -41,13 +41,12 @@ TEST(PngFiles, MatchTheSamplesTheyWereWrittenFrom) {
 
 // Damaged and hostile files, derived from a good one, are refused with a Japanese reason.
 TEST(PngFiles, DamagedOrHostileFilesAreRefused) {
-  const auto header = [](std::uint32_t width, std::uint32_t height, std::uint8_t depth) {
+  const auto header = [](std::uint32_t width, std::uint32_t height) {
     return [=](Bytes& f) {
       for (int i = 0; i < 4; ++i) {
         f[16 + i] = static_cast<std::uint8_t>(width >> (24 - 8 * i));
         f[20 + i] = static_cast<std::uint8_t>(height >> (24 - 8 * i));
       }
-      f[24] = depth;
       const uLong crc = crc32(0, f.data() + 12, 17);  // the IHDR chunk's type and data
       for (int i = 0; i < 4; ++i) f[29 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
     };
@@ -56,9 +55,9 @@ TEST(PngFiles, DamagedOrHostileFilesAreRefused) {
       {[](Bytes& f) { f[1] = 'Q'; }, "PNG ファイルではありません"},
       {[](Bytes& f) { f.resize(f.size() - 40); }, "途中で終わっています"},
       {[](Bytes& f) { f[f.size() - 30] ^= 0x55; }, "ファイルが壊れています"},
-      {header(16385, 7, 8), "画像が大きすぎます (16385×7)"},
-      {header(16384, 4097, 8), "画像が大きすぎます"},
-      {header(0, 7, 8), "幅か高さが 0 です"}};
+      {header(16385, 7), "画像が大きすぎます (16385×7)"},
+      {header(16384, 4097), "画像が大きすぎます"},
+      {header(0, 7), "幅か高さが 0 です"}};
   for (const auto& [damage, says] : damages) {
     Bytes file = testing::FileBytes(kFolder + "rgba8.png");
     damage(file);
