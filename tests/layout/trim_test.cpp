@@ -155,10 +155,11 @@ void BlockCopyThenStretch(const Bitmap& source, ImageView& target, const Region&
   const Region block = SourceBlock(view.left, view.top, view.right, view.bottom, s);
   Bitmap temporary(block.right - block.left + 1, block.bottom - block.top + 1);
   for (int y = block.top; y <= block.bottom; ++y) {
-    for (int x = block.left; x <= block.right; ++x) {
-      temporary.SetPixel(x - block.left, y - block.top,
-                         source.Pixel(std::clamp(x, 0, source.Width() - 1),
-                                      std::clamp(y, 0, source.Height() - 1)));
+    const std::uint8_t* row = source.Row(std::clamp(y, 0, source.Height() - 1));
+    std::uint8_t* out = temporary.Row(y - block.top);
+    for (int x = block.left; x <= block.right; ++x, out += 3) {
+      const std::uint8_t* pixel = row + 3 * std::clamp(x, 0, source.Width() - 1);
+      out[0] = pixel[0], out[1] = pixel[1], out[2] = pixel[2];
     }
   }
   StretchToView(temporary, target, scaling);
