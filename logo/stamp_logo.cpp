@@ -104,133 +104,186 @@ struct RowJob {
   }
 };
 
+struct LaneConstants;
+
 #if defined(__x86_64__)
-// What the vector steps share: the mix's constants in registers.
-struct VectorMix {
-  __m256 whole;
-  __m256 half;
-  __m256i opaque;
-  bool directed, towards;
+// Sixteen channels in 16-bit lanes. A channel's new value is u + round(x), x = d W / 25500 with
+// d = l - u, rounded half to even on the whole value u + x. The quotient is first estimated with a
+// 15-bit fraction m of W / 25500 (less than 2 units short, so the estimate q lies within 0.52 of
+// x), then settled exactly: the remainder e = d W - 25500 q, within 16 bits, is formed from the low
+// halves of the products, and one step up or down follows when |e| passes 12750, or meets it and
+// u + q is odd. In an opaque lane of a bar position whose halves go towards or away from the logo,
+// meeting 12750 steps instead as that rule says: towards the logo when d and e have the same sign.
+struct LaneConstants {
+  __m256i alphaWeight;    // 256 P: the high half of (A << 8) times it is W = P A
+  __m256i quotientScale;  // floor(2^23 P / 25500): the high half of (A << 8) times it is m
+  __m256i whole, half, one;
+  __m256i opaqueWeight;  // 255 P
+  __m256i towardsSign;   // the sign bit when opaque halves go towards the logo
+  bool directed;         // opaque halves go towards or away from the logo
 };
 
-// Eight channels' new bytes, in 32-bit lanes: the bytes u at `out`, the logo's bytes l (the low
-// eight of `logo`) and, in each 32-bit lane, the pair 25500 - w (low half) and w (high half). n = u
-// (25500 - w) + l w, one multiply-add of the interleaved bytes, lies below 2^23, so it is a float
-// exactly, and the float quotient n / 25500, rounded once, is within 2^-17 of the exact one: on the
-// same side of every point halfway between two integers, and exactly on it when the exact quotient
-// is. Converting it rounds halves to even; an opaque channel whose halves go towards or away from
-// the logo (`opaque` set) is settled as MixOne does.
-__attribute__((target("avx2"), always_inline)) inline __m256i MixEight(const std::uint8_t* out,
-                                                                       __m128i logo, __m256i pairs,
-                                                                       bool opaque,
-                                                                       const VectorMix& m) {
-  const __m128i u = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(out));
-  const __m256i n = _mm256_madd_epi16(_mm256_cvtepu8_epi16(_mm_unpacklo_epi8(u, logo)), pairs);
-  const __m256 q = _mm256_div_ps(_mm256_cvtepi32_ps(n), m.whole);
-  __m256i k = _mm256_cvtps_epi32(q);
-  if (opaque && m.directed) {
-    const __m256 floor = _mm256_floor_ps(q);
-    const __m256i halves = _mm256_and_si256(
-        _mm256_castps_si256(_mm256_cmp_ps(_mm256_sub_ps(q, floor), m.half, _CMP_EQ_OQ)),
-        _mm256_cmpeq_epi32(_mm256_srli_epi32(pairs, 16), m.opaque));
-    if (!_mm256_testz_si256(halves, halves)) {
-      const __m256i u32 = _mm256_cvtepu8_epi32(u), l32 = _mm256_cvtepu8_epi32(logo);
-      const __m256i up = m.towards ? _mm256_cmpgt_epi32(l32, u32) : _mm256_cmpgt_epi32(u32, l32);
-      k = _mm256_blendv_epi8(k, _mm256_sub_epi32(_mm256_cvtps_epi32(floor), up), halves);
-    }
+template <bool Directed>
+__attribute__((target("avx2"), always_inline)) inline __m256i MixSixteen(__m256i u, __m256i l,
+                                                                         __m256i w, __m256i m,
+                                                                         const LaneConstants& k) {
+  const __m256i d = _mm256_sub_epi16(l, u);
+  const __m256i q = _mm256_mulhrs_epi16(d, m);
+  const __m256i e = _mm256_sub_epi16(_mm256_mullo_epi16(d, w), _mm256_mullo_epi16(q, k.whole));
+  const __m256i r = _mm256_add_epi16(u, q);
+  __m256i odd = _mm256_and_si256(r, k.one);
+  if constexpr (Directed) {
+    const __m256i rule =
+        _mm256_srli_epi16(_mm256_xor_si256(_mm256_xor_si256(e, d), k.towardsSign), 15);
+    const __m256i opaque = _mm256_cmpeq_epi16(w, k.opaqueWeight);
+    odd = _mm256_blendv_epi8(odd, rule, opaque);
   }
-  return k;
+  const __m256i step = _mm256_cmpgt_epi16(_mm256_add_epi16(_mm256_abs_epi16(e), odd), k.half);
+  return _mm256_sub_epi16(r, _mm256_sign_epi16(step, e));
 }
 
-// Blocks of eight picture pixels, their 24 channels as three vectors of eight lanes; blocks the
-// logo does not show through are skipped. Returns the first pixel not done: the last few, or
-// those whose logo bytes end too near the picture's memory for a doubled logo's 16-byte reads.
+// Shuffles that spread a block's bytes over the lanes of its three vectors of sixteen channels:
+// channel c of the block is pixel c / 3, which shows logo pixel (c / 3) >> Shift.
+struct Spread {
+  alignas(32) std::int8_t alpha[3][32];  // the pixel's alpha into the lane's high byte
+  alignas(32) std::int8_t logo[3][32];   // a doubled logo's byte, from a window of 16 bytes
+};
+constexpr int kLogoWindow[3] = {0, 6, 8};  // where each vector's window of a doubled logo starts
+
 template <int Shift>
-__attribute__((target("avx2"))) std::int64_t MixBlocksAvx2(const RowJob& job, std::int64_t x,
-                                                           std::int64_t end,
-                                                           std::int64_t logoColumns) {
-  // The pixel of each channel lane, for the three vectors: channel i of a block is pixel i / 3.
-  const __m256i pixelOf0 = _mm256_srli_epi32(_mm256_setr_epi32(0, 0, 0, 1, 1, 1, 2, 2), Shift);
-  const __m256i pixelOf1 = _mm256_srli_epi32(_mm256_setr_epi32(2, 3, 3, 3, 4, 4, 4, 5), Shift);
-  const __m256i pixelOf2 = _mm256_srli_epi32(_mm256_setr_epi32(5, 5, 6, 6, 6, 7, 7, 7), Shift);
-  // A doubled logo's twelve bytes of four pixels spread over the block's 24 channels.
-  const __m128i spreadLow = _mm_setr_epi8(0, 1, 2, 0, 1, 2, 3, 4, 5, 3, 4, 5, 6, 7, 8, 6);
-  const __m128i spreadHigh = _mm_setr_epi8(7, 8, 9, 10, 11, 9, 10, 11, 0, 0, 0, 0, 0, 0, 0, 0);
-  const __m256i weight = _mm256_set1_epi32(job.p);
-  const __m256i whole = _mm256_set1_epi32(kWhole);
-  const __m256i byteOrder = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
-  const VectorMix m{_mm256_set1_ps(static_cast<float>(kWhole)), _mm256_set1_ps(0.5f),
-                    _mm256_set1_epi32(job.mix->opaqueWeight),
-                    job.mix->halves == OpaqueHalves::kTowardsLogo ||
-                        job.mix->halves == OpaqueHalves::kAwayFromLogo,
-                    job.mix->halves == OpaqueHalves::kTowardsLogo};
-  for (; x + 8 <= end; x += 8) {
-    const std::int64_t column = (x - job.left) >> Shift;
-    if (Shift == 1 && column + 6 > logoColumns) break;  // the spread reads 16 bytes
-    // The block's alphas straight into a register: a narrower copy to memory read back wider
-    // would wait for the store.
-    __m128i alphas;
-    if constexpr (Shift == 0) {
-      std::uint64_t bytes;
-      std::memcpy(&bytes, job.alpha + column, sizeof bytes);
-      if (bytes == 0) continue;  // see-through
-      alphas = _mm_cvtsi64_si128(static_cast<long long>(bytes));
-    } else {
-      std::uint32_t bytes;
-      std::memcpy(&bytes, job.alpha + column, sizeof bytes);
-      if (bytes == 0) continue;
-      alphas = _mm_cvtsi32_si128(static_cast<int>(bytes));
-    }
-    const __m256i weights = _mm256_mullo_epi32(_mm256_cvtepu8_epi32(alphas), weight);
-    const bool opaque = !_mm256_testz_si256(_mm256_cmpeq_epi32(weights, m.opaque),
-                                            _mm256_cmpeq_epi32(weights, m.opaque));
-    const __m256i pairs =
-        _mm256_or_si256(_mm256_slli_epi32(weights, 16), _mm256_sub_epi32(whole, weights));
-    const std::uint8_t* logo = job.logo + 3 * column;
-    __m128i low, middle, high;
-    if constexpr (Shift == 0) {
-      low = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(logo));
-      middle = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(logo + 8));
-      high = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(logo + 16));
-    } else {
-      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(logo));
-      low = _mm_shuffle_epi8(bytes, spreadLow);
-      middle = _mm_srli_si128(low, 8);
-      high = _mm_shuffle_epi8(bytes, spreadHigh);
-    }
-    for (std::uint8_t* row : {job.out, job.nextOut}) {
-      if (row == nullptr) continue;
-      std::uint8_t* out = row + 3 * x;
-      const __m256i k0 =
-          MixEight(out, low, _mm256_permutevar8x32_epi32(pairs, pixelOf0), opaque, m);
-      const __m256i k1 =
-          MixEight(out + 8, middle, _mm256_permutevar8x32_epi32(pairs, pixelOf1), opaque, m);
-      const __m256i k2 =
-          MixEight(out + 16, high, _mm256_permutevar8x32_epi32(pairs, pixelOf2), opaque, m);
-      // 24 values of at most 255 into 24 bytes. The packs work within each 128-bit half, which
-      // leaves the groups of four channels in the order 0-3 8-11 16-19 16-19 4-7 12-15 20-23
-      // 20-23; the permute puts them back.
-      const __m256i bytes =
-          _mm256_packus_epi16(_mm256_packus_epi32(k0, k1), _mm256_packus_epi32(k2, k2));
-      const __m256i ordered = _mm256_permutevar8x32_epi32(bytes, byteOrder);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(ordered));
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 16), _mm256_extracti128_si256(ordered, 1));
+constexpr Spread MakeSpread() {
+  Spread s{};
+  for (int v = 0; v < 3; ++v) {
+    for (int lane = 0; lane < 16; ++lane) {
+      const int c = 16 * v + lane, logoPixel = (c / 3) >> Shift;
+      const int half = lane / 8, at = 2 * (lane % 8) + 16 * half;
+      s.alpha[v][at] = -128;
+      s.alpha[v][at + 1] = static_cast<std::int8_t>(logoPixel);
+      s.logo[v][at] = static_cast<std::int8_t>(3 * logoPixel + c % 3 - kLogoWindow[v]);
+      s.logo[v][at + 1] = -128;
     }
   }
-  return x;
+  return s;
+}
+constexpr Spread kSpread[2] = {MakeSpread<0>(), MakeSpread<1>()};
+
+__attribute__((target("avx2"))) inline __m256i Load32(const std::int8_t* p) {
+  return _mm256_load_si256(reinterpret_cast<const __m256i*>(p));
+}
+__attribute__((target("avx2"))) inline __m256i Widen(const std::uint8_t* p) {
+  return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+}
+
+// One block of sixteen picture pixels: rows `out` and `nextOut` (or null) from the logo's bytes
+// and alphas at `logo` and `alpha` (16 or, doubled, 8 logo pixels; none read beyond them).
+template <int Shift, bool Directed>
+__attribute__((target("avx2"), always_inline)) inline void MixBlock(std::uint8_t* out,
+                                                                    std::uint8_t* nextOut,
+                                                                    const std::uint8_t* logo,
+                                                                    __m256i alphas,
+                                                                    const LaneConstants& k) {
+  const Spread& spread = kSpread[Shift];
+  __m256i l[3], w[3], m[3];
+#pragma GCC unroll 3
+  for (int v = 0; v < 3; ++v) {
+    const __m256i high = _mm256_shuffle_epi8(alphas, Load32(spread.alpha[v]));
+    w[v] = _mm256_mulhi_epu16(high, k.alphaWeight);
+    m[v] = _mm256_mulhi_epu16(high, k.quotientScale);
+    if constexpr (Shift == 0) {
+      l[v] = Widen(logo + 16 * v);
+    } else {
+      const __m256i window = _mm256_broadcastsi128_si256(
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(logo + kLogoWindow[v])));
+      l[v] = _mm256_shuffle_epi8(window, Load32(spread.logo[v]));
+    }
+  }
+  for (std::uint8_t* row : {out, nextOut}) {
+    if (row == nullptr) continue;
+    __m256i r[3];
+#pragma GCC unroll 3
+    for (int v = 0; v < 3; ++v)
+      r[v] = MixSixteen<Directed>(Widen(row + 16 * v), l[v], w[v], m[v], k);
+    // The packs work within each 128-bit half; the permutes put the quarters back in order.
+    const __m256i first = _mm256_permute4x64_epi64(_mm256_packus_epi16(r[0], r[1]), 0xD8);
+    const __m256i last = _mm256_permute4x64_epi64(_mm256_packus_epi16(r[2], r[2]), 0xD8);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(row), first);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row + 32), _mm256_castsi256_si128(last));
+  }
+}
+
+// One block of sixteen picture pixels, skipped when the logo does not show through it.
+template <int Shift>
+__attribute__((target("avx2"), always_inline)) inline void MixBlockUnlessClear(
+    std::uint8_t* out, std::uint8_t* nextOut, const std::uint8_t* logo, const std::uint8_t* alpha,
+    const LaneConstants& k) {
+  const __m128i a = Shift == 0 ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(alpha))
+                               : _mm_loadl_epi64(reinterpret_cast<const __m128i*>(alpha));
+  if (_mm_testz_si128(a, a)) return;
+  const __m256i alphas = _mm256_broadcastsi128_si256(a);
+  if (k.directed && _mm_movemask_epi8(_mm_cmpeq_epi8(a, _mm_set1_epi8(-1))) != 0) {
+    MixBlock<Shift, true>(out, nextOut, logo, alphas, k);
+  } else {
+    MixBlock<Shift, false>(out, nextOut, logo, alphas, k);
+  }
+}
+
+std::uint8_t* PixelAt(std::uint8_t* row, std::int64_t x) { return row ? row + 3 * x : nullptr; }
+
+// The picture row part [x, end) in blocks; the last few pixels through a block of copies, the
+// logo pixels it lacks see-through.
+template <int Shift>
+__attribute__((target("avx2"))) void MixBlocksAvx2(const RowJob& job, std::int64_t x,
+                                                   std::int64_t end, const LaneConstants& k) {
+  for (; x + 16 <= end; x += 16) {
+    const std::int64_t column = (x - job.left) >> Shift;
+    MixBlockUnlessClear<Shift>(PixelAt(job.out, x), PixelAt(job.nextOut, x), job.logo + 3 * column,
+                               job.alpha + column, k);
+  }
+  if (x == end) return;
+  const auto pixelBytes = static_cast<std::size_t>(3 * (end - x));
+  const std::int64_t column = (x - job.left) >> Shift;
+  const auto columns = static_cast<std::size_t>(((end - 1 - job.left) >> Shift) - column + 1);
+  std::uint8_t rows[2][48] = {}, logo[48] = {}, alpha[16] = {};
+  std::memcpy(logo, job.logo + 3 * column, 3 * columns);
+  std::memcpy(alpha, job.alpha + column, columns);
+  std::uint8_t* const picture[2] = {PixelAt(job.out, x), PixelAt(job.nextOut, x)};
+  for (int i = 0; i < 2; ++i) {
+    if (picture[i] != nullptr) std::memcpy(rows[i], picture[i], pixelBytes);
+  }
+  MixBlockUnlessClear<Shift>(rows[0], picture[1] != nullptr ? rows[1] : nullptr, logo, alpha, k);
+  for (int i = 0; i < 2; ++i) {
+    if (picture[i] != nullptr) std::memcpy(picture[i], rows[i], pixelBytes);
+  }
+}
+
+__attribute__((target("avx2"))) void SetLaneConstants(LaneConstants& k, const Mix& mix, int p) {
+  const bool towards = mix.halves == OpaqueHalves::kTowardsLogo;
+  k.alphaWeight = _mm256_set1_epi16(static_cast<short>(256 * p));
+  k.quotientScale = _mm256_set1_epi16(static_cast<short>((std::int64_t{p} << 23) / kWhole));
+  k.whole = _mm256_set1_epi16(kWhole);
+  k.half = _mm256_set1_epi16(kWhole / 2);
+  k.one = _mm256_set1_epi16(1);
+  k.opaqueWeight = _mm256_set1_epi16(static_cast<short>(mix.opaqueWeight));
+  k.towardsSign = _mm256_set1_epi16(static_cast<short>(towards ? 0x8000 : 0));
+  k.directed = towards || mix.halves == OpaqueHalves::kAwayFromLogo;
 }
 
 const bool kHasAvx2 = __builtin_cpu_supports("avx2");
 #endif
 
-void MixPictureRow(const RowJob& job, std::int64_t x, std::int64_t end, std::int64_t logoColumns) {
+// `lanes`: the vector constants of the mix, or null where the blocks are not used.
+void MixPictureRow(const RowJob& job, std::int64_t x, std::int64_t end,
+                   [[maybe_unused]] const LaneConstants* lanes) {
   // A doubled logo's blocks start on a logo pixel's first picture column.
   if (job.shift == 1 && ((x - job.left) & 1) != 0 && x < end) job.Pixel(x++);
 #if defined(__x86_64__)
-  // Opaque halves by the blend's own arithmetic are rare weights (1 to 6): one way for them.
-  if (kHasAvx2 && job.mix->halves != OpaqueHalves::kBlendArithmetic) {
-    x = job.shift == 0 ? MixBlocksAvx2<0>(job, x, end, logoColumns)
-                       : MixBlocksAvx2<1>(job, x, end, logoColumns);
+  if (lanes != nullptr) {
+    if (job.shift == 0) {
+      MixBlocksAvx2<0>(job, x, end, *lanes);
+    } else {
+      MixBlocksAvx2<1>(job, x, end, *lanes);
+    }
+    return;
   }
 #endif
   for (; x < end; ++x) job.Pixel(x);
@@ -259,6 +312,15 @@ void MixImage(Bitmap& output, const Placement& place, int p) {
     }
   }
   const Mix mix{255 * p, OpaqueHalvesFor(p), LogoWeight(p)};
+  const LaneConstants* lanes = nullptr;
+#if defined(__x86_64__)
+  // Opaque halves by the blend's own arithmetic are rare weights (1 to 6): one way for them.
+  LaneConstants constants;
+  if (kHasAvx2 && mix.halves != OpaqueHalves::kBlendArithmetic) {
+    SetLaneConstants(constants, mix, p);
+    lanes = &constants;
+  }
+#endif
   for (std::int64_t y = y0; y < y1; ++y) {
     const int logoRow = static_cast<int>((y - place.top) >> place.shift);
     // A doubled logo row covers two picture rows: both are mixed from one reading of it.
@@ -273,9 +335,7 @@ void MixImage(Bitmap& output, const Placement& place, int p) {
                      place.shift,
                      p,
                      &mix};
-    // Logo columns left in the picture's memory from this row on, for the 16-byte reads.
-    const std::int64_t logoColumns = std::int64_t{image.Width()} * (image.Height() - logoRow);
-    MixPictureRow(job, x0, x1, logoColumns);
+    MixPictureRow(job, x0, x1, lanes);
   }
 }
 

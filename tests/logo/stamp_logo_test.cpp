@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
-#include <numeric>
+#include <vector>
 
 #include "logo/blend_logo.h"
 #include "tests/imaging/fixtures.h"
@@ -13,16 +14,13 @@ namespace {
 
 constexpr OutputSize kSmall = OutputSize::k600x450, kLarge = OutputSize::k1200x900;
 
-// u (1 - p a) + l p a as an exact fraction rounded half to even; opaque as without alpha.
+// u (1 - p a) + l p a as an exact fraction over 100 * 255 rounded half to even; opaque as
+// without alpha.
 int Mixed(int u, int l, int P, int A) {
   if (A == 255)
     return BlendChannel(static_cast<std::uint8_t>(u), static_cast<std::uint8_t>(l), P / 100.0);
-  std::int64_t num = std::int64_t{l - u} * P * A, den = 100 * 255;
-  const std::int64_t g = std::gcd(num, den);
-  num = num / g + std::int64_t{u} * (den / g);
-  den /= g;
-  const std::int64_t q = num / den, twice = 2 * (num % den);
-  return static_cast<int>(q + (twice > den || (twice == den && q % 2 != 0)));
+  const int num = u * 25500 + (l - u) * P * A, q = num / 25500, twice = 2 * (num % 25500);
+  return q + (twice > 25500 || (twice == 25500 && q % 2 != 0));
 }
 
 // Colours and alphas of every kind, pure white among them.
@@ -76,19 +74,27 @@ TEST(StampLogo, MatchesThePixelByPixelStamp) {
   }
 }
 
-// Every bar position: every alpha for a few byte pairs, every pair under opaque pixels.
+// Every bar position and alpha for every difference l - u, each with an even and an odd u (the
+// mix depends on u only through them), one pair a channel; every pair under opaque pixels.
 TEST(StampLogo, AlphaMixesExactlyAndOpaqueAsWithoutAlpha) {
-  constexpr int kPairs[][2] = {{0, 255}, {255, 0}, {250, 0}, {17, 200}, {128, 127}, {3, 4}};
-  constexpr int kSweepRows = std::size(kPairs);
-  LogoPicture sweep{{Bitmap(256, kSweepRows), {}}, {}}, opaque{{Bitmap(256, 256), {}}, {}};
-  Bitmap sweepUnder(256, kSweepRows), opaqueUnder(256, 256);
-  for (int y = 0; y < 256; ++y) {
+  std::vector<std::array<int, 2>> pairs;
+  for (int d = 0; d < 256; ++d) {
+    for (int u = 0; u < 2 && u + d < 256; ++u) pairs.push_back({u, u + d});
+    for (int u = 255; u > 253 && d > 0 && u - d >= 0; --u) pairs.push_back({u, u - d});
+  }
+  const int sweepRows = static_cast<int>(pairs.size() + 2) / 3;
+  pairs.resize(3 * static_cast<std::size_t>(sweepRows), pairs.back());
+  LogoPicture sweep{{Bitmap(256, sweepRows), {}}, {}}, opaque{{Bitmap(256, 256), {}}, {}};
+  Bitmap sweepUnder(256, sweepRows), opaqueUnder(256, 256);
+  for (int y = 0; y < std::max(256, sweepRows); ++y) {
     for (int x = 0; x < 256; ++x) {
-      opaque.image.colour.SetPixel(x, y, RGB(y, x, 255 - y));
+      opaque.image.colour.SetPixel(x, y, RGB(y, x, 255 - y));  // ignored beyond the bitmap
       opaqueUnder.SetPixel(x, y, RGB(x, y, x ^ y));
-      if (y >= kSweepRows) continue;
-      sweep.image.colour.SetPixel(x, y, RGB(kPairs[y][1], 0, 0));
-      sweepUnder.SetPixel(x, y, RGB(kPairs[y][0], 0, 0));
+      if (y >= sweepRows) continue;
+      for (int c = 0; c < 3; ++c) {
+        sweepUnder.Row(y)[3 * x + c] = static_cast<std::uint8_t>(pairs[3 * y + c][0]);
+        sweep.image.colour.Row(y)[3 * x + c] = static_cast<std::uint8_t>(pairs[3 * y + c][1]);
+      }
       sweep.image.alpha.push_back(static_cast<std::uint8_t>(x));
     }
   }
@@ -96,10 +102,13 @@ TEST(StampLogo, AlphaMixesExactlyAndOpaqueAsWithoutAlpha) {
   for (int p = 0; p <= 100; ++p) {
     Bitmap output = sweepUnder, actual = opaqueUnder, expected = opaqueUnder;
     StampLogo(output, sweep, 0, 0, p, kSmall);
-    for (int y = 0; y < kSweepRows; ++y) {
-      for (int a = 0; a < 256; ++a) {
-        ASSERT_EQ(GetRValue(output.Pixel(a, y)), Mixed(kPairs[y][0], kPairs[y][1], p, a))
-            << "P " << p << ", A " << a << ", u " << kPairs[y][0] << ", l " << kPairs[y][1];
+    for (int y = 0; y < sweepRows; ++y) {
+      const std::uint8_t* row = output.Row(y);
+      for (int i = 0; i < 3 * 256; ++i) {
+        const int u = pairs[3 * y + i % 3][0], l = pairs[3 * y + i % 3][1];
+        if (row[i] == Mixed(u, l, p, i / 3)) continue;
+        FAIL() << "P " << p << ", A " << i / 3 << ", u " << u << ", l " << l << ": " << int{row[i]}
+               << " instead of " << Mixed(u, l, p, i / 3);
       }
     }
     StampLogo(actual, opaque, 0, 0, p, kSmall);
