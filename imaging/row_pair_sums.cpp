@@ -1,6 +1,8 @@
 #include "imaging/row_pair_sums.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -127,6 +129,115 @@ __attribute__((target("avx2"))) void Avx2RoundPixelSums(std::uint8_t* out, int p
   }
 }
 
+// Two target pixels a vector, each in a 128-bit half: its three channel sums and a fourth lane
+// that is not used. For a sum s below 2^32 and a denominator d below 2^24.01, the float estimate
+// of s / d lies within 5e-5 of it (formed from s / 2 when s may reach 2^31, which moves it by
+// 1 / d at most, d then being above 2^23), so its nearest integer k is within 0.51 of the
+// quotient: the remainder s - k d, exact in 32 bits, settles the result with one step up or
+// down, halves to even.
+struct PixelRounding {
+  __m256i denominator, one;
+  __m256 scale;   // 2^shift / d
+  __m128i shift;  // 1 when a sum may reach 2^31, else 0
+};
+
+__attribute__((target("avx2"), always_inline)) inline __m256i RoundTwoPixels(
+    __m256i s, const PixelRounding& k) {
+  const __m256 estimate = _mm256_mul_ps(_mm256_cvtepi32_ps(_mm256_srl_epi32(s, k.shift)), k.scale);
+  __m256i q = _mm256_cvtps_epi32(estimate);
+  const __m256i twice =
+      _mm256_slli_epi32(_mm256_sub_epi32(s, _mm256_mullo_epi32(q, k.denominator)), 1);
+  // 2 |r| + (q odd) > d: past the half, or on it with q odd.
+  const __m256i step = _mm256_cmpgt_epi32(
+      _mm256_add_epi32(_mm256_abs_epi32(twice), _mm256_and_si256(q, k.one)), k.denominator);
+  return _mm256_sub_epi32(q, _mm256_sign_epi32(step, twice));
+}
+
+// Eight target pixels from pixel i into out[0, 24); out[24, 28) is overwritten too. FixedTaps,
+// when above 0, is the number of taps known in advance, so that the loops unroll.
+template <int FixedTaps>
+__attribute__((target("avx2"), always_inline)) inline void EightPixels(std::uint8_t* out,
+                                                                       const std::uint32_t* sums,
+                                                                       const AdjacentTaps& taps,
+                                                                       int i,
+                                                                       const PixelRounding& k) {
+  const int count = FixedTaps > 0 ? FixedTaps : taps.Taps();
+  __m256i q[4];
+#pragma GCC unroll 4
+  for (int pair = 0; pair < 4; ++pair) {
+    const std::uint32_t* a = sums + taps.First(i + 2 * pair);
+    const std::uint32_t* b = sums + taps.First(i + 2 * pair + 1);
+    const std::uint32_t* w = taps.PairWeights(i / 2 + pair, 0);
+    __m256i acc = _mm256_setzero_si256();
+#pragma GCC unroll 8
+    for (int t = 0; t < count; ++t) {
+      const __m256i s = _mm256_inserti128_si256(
+          _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + 3 * t))),
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 3 * t)), 1);
+      acc = _mm256_add_epi32(
+          acc,
+          _mm256_mullo_epi32(s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + 8 * t))));
+    }
+    q[pair] = RoundTwoPixels(acc, k);
+  }
+  // The packs work within each 128-bit half: pixels 0 2 4 6 | 1 3 5 7, four bytes each; the
+  // permute puts them in order and the shuffle drops every fourth byte.
+  const __m256i bytes =
+      _mm256_packus_epi16(_mm256_packus_epi32(q[0], q[1]), _mm256_packus_epi32(q[2], q[3]));
+  const __m256i ordered =
+      _mm256_permutevar8x32_epi32(bytes, _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
+  const __m256i packed = _mm256_shuffle_epi8(
+      ordered, _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1, 2, 4,
+                                5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(packed));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 12), _mm256_extracti128_si256(packed, 1));
+}
+
+template <int FixedTaps>
+__attribute__((target("avx2"))) void Avx2SumAndRoundRow(std::uint8_t* out,
+                                                        const std::uint32_t* sums,
+                                                        const AdjacentTaps& taps,
+                                                        const PixelRounding& k) {
+  const int pixels = taps.Pixels();
+  int i = 0;
+  // Whole groups while four bytes beyond them are still the row's; the rest through a copy.
+  for (; i + 10 <= pixels; i += 8) EightPixels<FixedTaps>(out + 3 * i, sums, taps, i, k);
+  for (; i < pixels; i += 8) {
+    std::uint8_t bytes[32];
+    EightPixels<FixedTaps>(bytes, sums, taps, i, k);
+    std::memcpy(out + 3 * i, bytes, static_cast<std::size_t>(3 * std::min(8, pixels - i)));
+  }
+}
+
+__attribute__((target("avx2"))) void Avx2SumAndRoundPixels(std::uint8_t* out,
+                                                           const std::uint32_t* sums,
+                                                           const AdjacentTaps& taps,
+                                                           std::uint32_t denominator) {
+  const bool wide = std::uint64_t{denominator} * 255 >= std::uint64_t{1} << 31;
+  const PixelRounding k{_mm256_set1_epi32(static_cast<int>(denominator)), _mm256_set1_epi32(1),
+                        _mm256_set1_ps(static_cast<float>((wide ? 2.0 : 1.0) / denominator)),
+                        _mm_cvtsi32_si128(wide ? 1 : 0)};
+  // Enlarging takes two taps, reducing by up to 6 at most 8.
+  switch (taps.Taps()) {
+    case 2:
+      return Avx2SumAndRoundRow<2>(out, sums, taps, k);
+    case 3:
+      return Avx2SumAndRoundRow<3>(out, sums, taps, k);
+    case 4:
+      return Avx2SumAndRoundRow<4>(out, sums, taps, k);
+    case 5:
+      return Avx2SumAndRoundRow<5>(out, sums, taps, k);
+    case 6:
+      return Avx2SumAndRoundRow<6>(out, sums, taps, k);
+    case 7:
+      return Avx2SumAndRoundRow<7>(out, sums, taps, k);
+    case 8:
+      return Avx2SumAndRoundRow<8>(out, sums, taps, k);
+    default:
+      return Avx2SumAndRoundRow<0>(out, sums, taps, k);
+  }
+}
+
 const bool kHasAvx2 = __builtin_cpu_supports("avx2");
 #endif
 
@@ -189,6 +300,45 @@ void SumPixelTaps(std::uint64_t* out, int pixels, const std::uint32_t* sums,
   }
 #endif
   ScalarPixelTaps(out, pixels, sums, begin, offsets, weights);
+}
+
+AdjacentTaps::AdjacentTaps(std::span<const std::uint32_t> first,
+                           std::span<const std::uint32_t> weights, int taps)
+    : pixels_(static_cast<int>(first.size())), taps_(taps) {
+  // Whole groups of eight pixels; those beyond the row read its last pixel's sums with no weight.
+  const std::size_t groups = (first.size() + 7) / 8;
+  first_.assign(first.begin(), first.end());
+  first_.resize(8 * groups, first.empty() ? 0 : first.back());
+  weights_.resize(8 * groups * 4 * static_cast<std::size_t>(taps));
+  for (int i = 0; i < pixels_; ++i) {
+    for (int t = 0; t < taps; ++t) {
+      std::fill_n(weights_.begin() + static_cast<std::ptrdiff_t>(WeightIndex(i, t)), 4,
+                  weights[static_cast<std::size_t>(i) * static_cast<std::size_t>(taps) +
+                          static_cast<std::size_t>(t)]);
+    }
+  }
+}
+
+void SumAndRoundPixels(std::uint8_t* out, const std::uint32_t* sums, const AdjacentTaps& taps,
+                       std::uint32_t denominator) {
+#if defined(__x86_64__)
+  if (kHasAvx2) {
+    Avx2SumAndRoundPixels(out, sums, taps, denominator);
+    return;
+  }
+#endif
+  for (int i = 0; i < taps.Pixels(); ++i) {
+    for (int c = 0; c < 3; ++c) {
+      std::uint64_t sum = 0;
+      for (int t = 0; t < taps.Taps(); ++t) {
+        sum += std::uint64_t{taps.Weight(i, t)} * sums[taps.First(i) + 3 * t + c];
+      }
+      std::uint64_t q = sum / denominator;
+      const std::uint64_t twice = 2 * (sum - q * denominator);
+      q += twice > denominator || (twice == denominator && (q & 1) != 0);
+      out[3 * i + c] = static_cast<std::uint8_t>(q);
+    }
+  }
 }
 
 }  // namespace rumora

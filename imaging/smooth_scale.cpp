@@ -1,6 +1,7 @@
 #include "imaging/smooth_scale.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <type_traits>
@@ -21,6 +22,8 @@ constexpr std::uint64_t kMaxPairedWeight = 32767;
 constexpr std::uint64_t kMaxRoundedDenominator = std::uint64_t{1} << 42;
 // Below this much source data a band is not worth a thread.
 constexpr std::int64_t kBytesPerBand = std::int64_t{1} << 20;
+// The rows a core takes at a time when they are shared.
+constexpr std::int64_t kRowsPerRun = 16;
 
 void AccumulateRow(std::uint64_t* acc, std::size_t count, const std::uint8_t* a,
                    std::uint64_t weight) {
@@ -106,13 +109,32 @@ void SmoothAxis::Add(int source, std::uint64_t weight) {
 
 SmoothScale::SmoothScale(SmoothAxis columns, SmoothAxis rows)
     : columns_(std::move(columns)), rows_(std::move(rows)) {
+  bool adjacent = true;
+  int taps = 0;
   for (int column = 0; column < columns_.TargetEnd(); ++column) {
-    for (const SmoothAxis::Tap& tap : columns_.Taps(column)) {
+    const auto columnTaps = columns_.Taps(column);
+    for (const SmoothAxis::Tap& tap : columnTaps) {
       tapOffsets_.push_back(static_cast<std::uint32_t>(tap.source - columns_.FirstSource()) * 3);
       tapWeights_.push_back(static_cast<std::uint32_t>(tap.weight));  // used where it fits
+      adjacent = adjacent && tap.source - columnTaps.front().source == &tap - columnTaps.data();
     }
     tapBegin_.push_back(tapOffsets_.size());
+    taps = std::max(taps, static_cast<int>(columnTaps.size()));
   }
+  // Not where the padding would outweigh the taps (a block mostly beyond the source, whose
+  // edge pixels take whole runs of its pixels).
+  const auto padded = static_cast<std::size_t>(taps) * tapBegin_.size();
+  if (!adjacent || padded > 2 * tapOffsets_.size()) return;
+  std::vector<std::uint32_t> first, weights;
+  for (int column = 0; column < columns_.TargetEnd(); ++column) {
+    const auto begin = tapBegin_[static_cast<std::size_t>(column)];
+    const auto end = tapBegin_[static_cast<std::size_t>(column) + 1];
+    first.push_back(tapOffsets_[begin]);
+    for (std::size_t t = begin; t < begin + static_cast<std::size_t>(taps); ++t) {
+      weights.push_back(t < end ? tapWeights_[t] : 0);
+    }
+  }
+  adjacent_ = AdjacentTaps(first, weights, taps);
 }
 
 template <typename Sum>
@@ -124,15 +146,19 @@ void SmoothScale::MakeBand(const Bitmap& source, Bitmap& target, int rowBegin, i
   const int columnFirst = columns_.FirstSource();
   const std::size_t count = static_cast<std::size_t>(columns_.LastSource() - columnFirst + 1) * 3;
   const std::size_t offset = static_cast<std::size_t>(columnFirst) * 3;
-  // Not cleared: every sum is written before it is read. One more for the pixel kernel's
-  // fourth lane.
-  const auto sums = std::make_unique_for_overwrite<ColumnSum[]>(count + 1);
-  sums[count] = 0;
+  const Sum denominator = static_cast<Sum>(columns_.Denominator()) * rows_.Denominator();
+  // Pixel sums in 32 bits, straight to bytes, where they fit.
+  const bool adjacent = std::is_same_v<Sum, std::uint64_t> && adjacent_.Taps() > 0 &&
+                        denominator * kMaxChannel <= UINT32_MAX;
+  // Not cleared: every sum is written before it is read. Beyond them, 0 for the reads of the
+  // pixel kernels' fourth lane and of the adjacent taps that weigh 0.
+  const std::size_t padding = 1 + 3 * static_cast<std::size_t>(adjacent_.Taps());
+  const auto sums = std::make_unique_for_overwrite<ColumnSum[]>(count + padding);
+  std::fill_n(sums.get() + count, padding, ColumnSum{0});
   std::vector<std::uint64_t> pixelSums;
   if constexpr (std::is_same_v<Sum, std::uint64_t>) {
-    pixelSums.resize(static_cast<std::size_t>(columns_.TargetEnd()) * 4);
+    if (!adjacent) pixelSums.resize(static_cast<std::size_t>(columns_.TargetEnd()) * 4);
   }
-  const Sum denominator = static_cast<Sum>(columns_.Denominator()) * rows_.Denominator();
   Sum reciprocal = 0;
   if constexpr (std::is_same_v<Sum, std::uint64_t>) reciprocal = UINT64_MAX / denominator;
   std::vector<const std::uint8_t*> pairRows;
@@ -159,6 +185,10 @@ void SmoothScale::MakeBand(const Bitmap& source, Bitmap& target, int rowBegin, i
     }
     std::uint8_t* out = target.Row(row);
     if constexpr (std::is_same_v<Sum, std::uint64_t>) {
+      if (adjacent) {
+        SumAndRoundPixels(out, sums.get(), adjacent_, static_cast<std::uint32_t>(denominator));
+        continue;
+      }
       SumPixelTaps(pixelSums.data(), columns_.TargetEnd(), sums.get(), tapBegin_.data(),
                    tapOffsets_.data(), tapWeights_.data());
       if (denominator <= kMaxRoundedDenominator) {
@@ -198,12 +228,24 @@ void SmoothScale::MakeRows(const Bitmap& source, Bitmap& target, int rowBegin, i
   for (int row = rowBegin; row < rowEnd; ++row) taps += std::ssize(rows_.Taps(row));
   const std::int64_t rows = rowEnd - rowBegin;
   const std::int64_t bytes = taps * (columns_.LastSource() - columns_.FirstSource() + 1) * 3;
-  ForEachRowBand(rows, bytes < kBytesPerBand ? rows : 1, [&](std::int64_t begin, std::int64_t end) {
+  const auto make = [&](std::int64_t begin, std::int64_t end) {
     const int first = rowBegin + static_cast<int>(begin), last = rowBegin + static_cast<int>(end);
     if (narrow) {
       MakeBand<std::uint64_t>(source, target, first, last);
     } else {
       MakeBand<WideUnsigned>(source, target, first, last);
+    }
+  };
+  if (bytes < kBytesPerBand || RowBandLimit() == 1) {
+    make(0, rows);
+    return;
+  }
+  // The cores take short runs of rows in turn rather than one band each: a core that another
+  // program keeps busy then holds up only its last run.
+  std::atomic<std::int64_t> next{0};
+  ForEachRowBand(RowBandLimit(), 1, [&](std::int64_t, std::int64_t) {
+    for (std::int64_t begin; (begin = next.fetch_add(kRowsPerRun)) < rows;) {
+      make(begin, std::min(begin + kRowsPerRun, rows));
     }
   });
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "imaging/bitmap.h"
+#include "imaging/row_pair_sums.h"
 
 namespace rumora {
 
@@ -85,6 +86,8 @@ class SmoothScale {
   // arrives makes its rows one call at a time.
   std::vector<std::size_t> tapBegin_{0};
   std::vector<std::uint32_t> tapOffsets_, tapWeights_;
+  // The same as adjacent source pixels; none where a target pixel's taps are not adjacent.
+  AdjacentTaps adjacent_;
 };
 
 // The smooth filter of the block of `blockWidth` x `blockHeight` pixels at (blockLeft, blockTop)

@@ -12,6 +12,7 @@
 
 #include "imaging/image_view.h"
 #include "imaging/parallel_rows.h"
+#include "imaging/row_pair_sums.h"
 #include "tests/imaging/fixtures.h"
 
 namespace rumora::testing {
@@ -184,6 +185,39 @@ TEST(SmoothScale, SameBytesOnAnyNumberOfThreads) {
   }
   SetRowBandLimit(0);
   EXPECT_EQ(PixelDifference(made[0], made[1]), "");
+}
+
+// Rows of pixel sums up to the largest denominator whose means fit 32 bits, which the filter's
+// tests of small blocks never reach: exact halves, one off them and others, over three taps.
+TEST(SmoothScale, RoundsLargeSumsOfAdjacentTapsExactly) {
+  std::mt19937 random(5);
+  constexpr int kPixels = 61;
+  for (const std::uint32_t d : {1u, 2u, 6u, 1000032u, 8421506u, 16842944u, 16843009u}) {
+    std::vector<std::uint32_t> first, weights, sums(9 * kPixels + 1);
+    std::vector<std::uint64_t> totals;
+    for (int i = 0; i < kPixels; ++i) {
+      first.push_back(9 * static_cast<std::uint32_t>(i));  // taps of its own
+      weights.insert(weights.end(), {1, 3, 5});
+      for (int c = 0; c < 3; ++c) {
+        // A random quotient and remainder, or one on or next to a half.
+        const std::int64_t q = random() % 256, kind = random() % 4, near = d / 2 + kind - 1;
+        const std::uint64_t total = std::min<std::uint64_t>(
+            255ull * d,
+            q * d + (kind == 3 ? random() % d : std::clamp<std::int64_t>(near, 0, d - 1)));
+        std::uint32_t* s = &sums[first.back() + c];
+        s[3] = static_cast<std::uint32_t>(random() % (total / 16 + 1));
+        s[6] = static_cast<std::uint32_t>(random() % (total / 16 + 1));
+        s[0] = static_cast<std::uint32_t>(total - 3ull * s[3] - 5ull * s[6]);
+        totals.push_back(total);
+      }
+    }
+    std::uint8_t out[3 * kPixels];
+    SumAndRoundPixels(out, sums.data(), AdjacentTaps(first, weights, 3), d);
+    for (int n = 0; n < 3 * kPixels; ++n) {
+      const std::uint64_t q = totals[n] / d, twice = 2 * (totals[n] % d);
+      ASSERT_EQ(out[n], q + (twice > d || (twice == d && q % 2 != 0))) << d << " " << totals[n];
+    }
+  }
 }
 
 }  // namespace
