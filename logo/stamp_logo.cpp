@@ -110,34 +110,37 @@ struct LaneConstants;
 // Sixteen channels in 16-bit lanes. A channel's new value is u + round(x), x = d W / 25500 with
 // d = l - u, rounded half to even on the whole value u + x. The quotient is first estimated with a
 // 15-bit fraction m of W / 25500 (less than 2 units short, so the estimate q lies within 0.52 of
-// x), then settled exactly: the remainder e = d W - 25500 q, within 16 bits, is formed from the low
-// halves of the products, and one step up or down follows when |e| passes 12750, or meets it and
-// u + q is odd. In an opaque lane of a bar position whose halves go towards or away from the logo,
-// meeting 12750 steps instead as that rule says: towards the logo when d and e have the same sign.
+// x), then settled exactly by twice the remainder, e = 2 d W - 51000 q, which lies within 16 bits
+// and so is formed from the low halves of the products: one step up or down follows when |e|
+// passes 25500, or meets it and u + q is odd. In an opaque lane of a bar position whose halves go
+// towards or away from the logo, e is first moved by 1 towards or away from the logo instead:
+// only a half meets 25500, and that then settles which way it goes.
 struct LaneConstants {
-  __m256i alphaWeight;    // 256 P: the high half of (A << 8) times it is W = P A
+  __m256i alphaWeight;    // 512 P: the high half of (A << 8) times it is 2 W = 2 P A
   __m256i quotientScale;  // floor(2^23 P / 25500): the high half of (A << 8) times it is m
   __m256i whole, half, one;
-  __m256i opaqueWeight;  // 255 P
-  __m256i towardsSign;   // the sign bit when opaque halves go towards the logo
+  __m256i opaqueWeight;  // 2 W of an opaque pixel, 510 P
+  __m256i towards;       // 1 when opaque halves go towards the logo, -1 when away from it
   bool directed;         // opaque halves go towards or away from the logo
+};
+
+// The lanes of an opaque pixel of a bar position whose halves are directed: `tilt`, 1 or -1 for
+// each, and `one`, 0 for each (1 elsewhere).
+struct OpaqueLanes {
+  __m256i tilt, one;
 };
 
 template <bool Directed>
 __attribute__((target("avx2"), always_inline)) inline __m256i MixSixteen(__m256i u, __m256i l,
-                                                                         __m256i w, __m256i m,
+                                                                         __m256i w2, __m256i m,
+                                                                         const OpaqueLanes& o,
                                                                          const LaneConstants& k) {
   const __m256i d = _mm256_sub_epi16(l, u);
   const __m256i q = _mm256_mulhrs_epi16(d, m);
-  const __m256i e = _mm256_sub_epi16(_mm256_mullo_epi16(d, w), _mm256_mullo_epi16(q, k.whole));
+  __m256i e = _mm256_sub_epi16(_mm256_mullo_epi16(d, w2), _mm256_mullo_epi16(q, k.whole));
   const __m256i r = _mm256_add_epi16(u, q);
-  __m256i odd = _mm256_and_si256(r, k.one);
-  if constexpr (Directed) {
-    const __m256i rule =
-        _mm256_srli_epi16(_mm256_xor_si256(_mm256_xor_si256(e, d), k.towardsSign), 15);
-    const __m256i opaque = _mm256_cmpeq_epi16(w, k.opaqueWeight);
-    odd = _mm256_blendv_epi8(odd, rule, opaque);
-  }
+  if constexpr (Directed) e = _mm256_add_epi16(e, _mm256_sign_epi16(o.tilt, d));
+  const __m256i odd = _mm256_and_si256(r, Directed ? o.one : k.one);
   const __m256i step = _mm256_cmpgt_epi16(_mm256_add_epi16(_mm256_abs_epi16(e), odd), k.half);
   return _mm256_sub_epi16(r, _mm256_sign_epi16(step, e));
 }
@@ -184,11 +187,16 @@ __attribute__((target("avx2"), always_inline)) inline void MixBlock(std::uint8_t
                                                                     const LaneConstants& k) {
   const Spread& spread = kSpread[Shift];
   __m256i l[3], w[3], m[3];
+  OpaqueLanes o[3] = {};
 #pragma GCC unroll 3
   for (int v = 0; v < 3; ++v) {
     const __m256i high = _mm256_shuffle_epi8(alphas, Load32(spread.alpha[v]));
     w[v] = _mm256_mulhi_epu16(high, k.alphaWeight);
     m[v] = _mm256_mulhi_epu16(high, k.quotientScale);
+    if constexpr (Directed) {
+      const __m256i opaque = _mm256_cmpeq_epi16(w[v], k.opaqueWeight);
+      o[v] = {_mm256_and_si256(opaque, k.towards), _mm256_andnot_si256(opaque, k.one)};
+    }
     if constexpr (Shift == 0) {
       l[v] = Widen(logo + 16 * v);
     } else {
@@ -202,7 +210,7 @@ __attribute__((target("avx2"), always_inline)) inline void MixBlock(std::uint8_t
     __m256i r[3];
 #pragma GCC unroll 3
     for (int v = 0; v < 3; ++v)
-      r[v] = MixSixteen<Directed>(Widen(row + 16 * v), l[v], w[v], m[v], k);
+      r[v] = MixSixteen<Directed>(Widen(row + 16 * v), l[v], w[v], m[v], o[v], k);
     // The packs work within each 128-bit half; the permutes put the quarters back in order.
     const __m256i first = _mm256_permute4x64_epi64(_mm256_packus_epi16(r[0], r[1]), 0xD8);
     const __m256i last = _mm256_permute4x64_epi64(_mm256_packus_epi16(r[2], r[2]), 0xD8);
@@ -257,15 +265,15 @@ __attribute__((target("avx2"))) void MixBlocksAvx2(const RowJob& job, std::int64
 }
 
 __attribute__((target("avx2"))) void SetLaneConstants(LaneConstants& k, const Mix& mix, int p) {
-  const bool towards = mix.halves == OpaqueHalves::kTowardsLogo;
-  k.alphaWeight = _mm256_set1_epi16(static_cast<short>(256 * p));
+  k.alphaWeight = _mm256_set1_epi16(static_cast<short>(512 * p));
   k.quotientScale = _mm256_set1_epi16(static_cast<short>((std::int64_t{p} << 23) / kWhole));
-  k.whole = _mm256_set1_epi16(kWhole);
-  k.half = _mm256_set1_epi16(kWhole / 2);
+  k.whole = _mm256_set1_epi16(static_cast<short>(2 * kWhole));
+  k.half = _mm256_set1_epi16(kWhole);
   k.one = _mm256_set1_epi16(1);
-  k.opaqueWeight = _mm256_set1_epi16(static_cast<short>(mix.opaqueWeight));
-  k.towardsSign = _mm256_set1_epi16(static_cast<short>(towards ? 0x8000 : 0));
-  k.directed = towards || mix.halves == OpaqueHalves::kAwayFromLogo;
+  k.opaqueWeight = _mm256_set1_epi16(static_cast<short>(2 * mix.opaqueWeight));
+  k.towards = _mm256_set1_epi16(mix.halves == OpaqueHalves::kTowardsLogo ? 1 : -1);
+  k.directed =
+      mix.halves == OpaqueHalves::kTowardsLogo || mix.halves == OpaqueHalves::kAwayFromLogo;
 }
 
 const bool kHasAvx2 = __builtin_cpu_supports("avx2");
