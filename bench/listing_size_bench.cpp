@@ -6,6 +6,7 @@
 //   logo covers: its pixels doubled (800x240 covered) or an @2x logo at its own size.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -27,7 +28,8 @@ double Milliseconds(Clock::duration d) {
   return std::chrono::duration<double, std::milli>(d).count();
 }
 
-// Times `ours` over the benchmark's iterations and `floor` ten times; sets the counters.
+// Times `ours` over the benchmark's iterations and `floor` as many times (ten at least), so that
+// both means take in the machine's interruptions alike; sets the counters.
 void AgainstFloor(benchmark::State& state, const std::function<void()>& ours,
                   const std::function<void()>& floor) {
   double total = 0;
@@ -36,10 +38,10 @@ void AgainstFloor(benchmark::State& state, const std::function<void()>& ours,
     ours();
     total += Milliseconds(Clock::now() - start);
   }
-  constexpr int kFloorRuns = 10;
+  const std::int64_t floorRuns = std::max<std::int64_t>(10, state.iterations());
   const auto start = Clock::now();
-  for (int i = 0; i < kFloorRuns; ++i) floor();
-  const double floorMs = Milliseconds(Clock::now() - start) / kFloorRuns;
+  for (std::int64_t i = 0; i < floorRuns; ++i) floor();
+  const double floorMs = Milliseconds(Clock::now() - start) / static_cast<double>(floorRuns);
   const double oursMs = total / static_cast<double>(state.iterations());
   state.counters["ours_ms"] = oursMs;
   state.counters["memcpy_ms"] = floorMs;
