@@ -266,9 +266,12 @@ void HeifDecoder::Start(std::unique_ptr<Session> session, bool applyTransformati
     }
   } else {
     heif_color_profile_nclx* nclx = nullptr;
-    if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code == heif_error_Ok && nclx) {
-      const std::unique_ptr<heif_color_profile_nclx, void (*)(heif_color_profile_nclx*)> owned(
-          nclx, heif_nclx_color_profile_free);
+    const heif_error read = heif_image_handle_get_nclx_color_profile(handle, &nclx);
+    // The library hands over its record even when it refuses the values in it (unknown
+    // primaries, say): ours to free either way.
+    const std::unique_ptr<heif_color_profile_nclx, void (*)(heif_color_profile_nclx*)> owned(
+        nclx, heif_nclx_color_profile_free);
+    if (read.code == heif_error_Ok && nclx) {
       CodedColours colours = SrgbCodedColours();
       if (nclx->color_primaries != heif_color_primaries_unspecified) {
         colours = {{nclx->color_primary_red_x, nclx->color_primary_red_y},

@@ -126,6 +126,20 @@ TEST(HeicTest, DamagedFilesAreRefused) {
   }
 }
 
+// Coded primaries the library does not know (H.273 leaves 99 unassigned) mean no conversion;
+// the record it hands back with its refusal is freed (the leak checker watches this one).
+TEST(HeicTest, UnknownCodedPrimariesAreLeftAsTheyAre) {
+  std::vector<std::uint8_t> file =
+      testing::EncodeHeic(testing::PatternPhoto(64, 48), {.nclxPrimaries = 12});
+  const auto nclx = std::search(file.begin(), file.end(), "nclx", "nclx" + 4);
+  ASSERT_NE(nclx, file.end());
+  nclx[5] = 99;  // the primaries' low byte
+  HeifDecoder decoder;
+  decoder.OpenMemory(file, true);
+  EXPECT_FALSE(decoder.Colours().has_value());
+  EXPECT_EQ(decoder.Decode().Width(), 64);
+}
+
 TEST(HeicTest, BrandsTellTheKind) {
   const auto ftyp = [](const std::string& brands) {
     std::string box = std::string("\0\0\0", 3) + char(16 + brands.size() - 4) + "ftyp" +
