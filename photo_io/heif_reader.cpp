@@ -179,6 +179,8 @@ struct HeifDecoder::Session {
   bool applyTransformations = true;
   int width = 0, height = 0;
   bool alpha = false, premultiplied = false, deep = false;
+  int decodedSideLimit = kMaxHeifSide;  // what the library may make of the coded picture
+  std::int64_t pixelAllowance = 0;      // the most pixels the file's bytes allow
 };
 
 HeifDecoder::HeifDecoder() = default;
@@ -248,12 +250,26 @@ void HeifDecoder::Start(std::unique_ptr<Session> session, bool applyTransformati
   }
   // Our bitmap, the library's decoded planes (up to three samples a pixel) and its RGB picture.
   const std::int64_t sampleBytes = session->deep ? 2 : 1;
-  const std::int64_t memory = width * height * (3 + sampleBytes * (3 + (session->alpha ? 4 : 3)));
+  const std::int64_t bytesPerPixel = 3 + sampleBytes * (3 + (session->alpha ? 4 : 3));
+  const std::int64_t memory = width * height * bytesPerPixel;
   const auto coded = static_cast<std::int64_t>(data.size());
-  if (memory > std::max(kFreeOpeningMemory, coded * kHeifOpeningMemoryPerCodedByte)) {
+  const std::int64_t allowance =
+      std::max(kFreeOpeningMemory, coded * kHeifOpeningMemoryPerCodedByte);
+  if (memory > allowance) {
     throw Error("HEIF ファイルのデータ (" + std::to_string(coded) + " バイト) では写真の大きさ (" +
                 size + ") を開けません");
   }
+
+  session->pixelAllowance = allowance / bytesPerPixel;
+  // A tiled picture is decoded onto a canvas of the size its grid states, which the item's own
+  // size box does not bind: a few bytes could ask for the largest canvas the library allows.
+  // Decoding may stray from the stated size by a little, not by a different scale.
+  // The canvas is the picture before cropping and turning.
+  const std::int64_t side =
+      std::max({width, height, std::int64_t{heif_image_handle_get_ispe_width(handle)},
+                std::int64_t{heif_image_handle_get_ispe_height(handle)}});
+  session->decodedSideLimit =
+      static_cast<int>(std::min<std::int64_t>(kMaxHeifSide, side + side / 8 + 64));
 
   const heif_color_profile_type profile = heif_image_handle_get_color_profile_type(handle);
   if (profile == heif_color_profile_type_rICC || profile == heif_color_profile_type_prof) {
@@ -305,6 +321,7 @@ Bitmap HeifDecoder::Decode(const ColourConversion* conversion, HeifProgress* pro
       session->deep ? (session->alpha ? heif_chroma_interleaved_RRGGBBAA_LE
                                       : heif_chroma_interleaved_RRGGBB_LE)
                     : (session->alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
+  heif_context_set_maximum_image_size_limit(session->context.get(), session->decodedSideLimit);
   heif_image* decoded = nullptr;
   Check(heif_decode_image(session->handle.get(), &decoded, heif_colorspace_RGB, chroma,
                           options.get()),
@@ -319,11 +336,13 @@ Bitmap HeifDecoder::Decode(const ColourConversion* conversion, HeifProgress* pro
   const int bits = heif_image_get_bits_per_pixel_range(image.get(), heif_channel_interleaved);
   const int channels = session->alpha ? 4 : 3;
   const int sampleBytes = session->deep ? 2 : 1;
-  // What the library gives must be what was asked. Its size is the truth: the boxes' claim of
-  // the size before turning (ispe) need not match the coded picture.
+  // What the library gives must be what was asked. Its size is the truth, within what the file's
+  // bytes allow: the boxes' claim of the size before turning (ispe) need not match the coded
+  // picture.
   if (plane == nullptr || width <= 0 || height <= 0 ||
-      std::int64_t{width} * height > kMaxPhotoPixels || bits < 8 || bits > 16 ||
-      (bits > 8) != session->deep || stride < std::int64_t{width} * channels * sampleBytes) {
+      std::int64_t{width} * height > std::min(kMaxPhotoPixels, session->pixelAllowance) ||
+      bits < 8 || bits > 16 || (bits > 8) != session->deep ||
+      stride < std::int64_t{width} * channels * sampleBytes) {
     throw Error("HEIF 画像を展開できません: 画像の形が想定と違います");
   }
   Bitmap bitmap(width, height);

@@ -104,11 +104,19 @@ TEST(HeicTest, DamagedFilesAreRefused) {
     std::copy_n(side, 4, at + 8);
     std::copy_n(side, 4, at + 12);
   }
+  // A grid of one 63 x 47 tile whose grid states a canvas of 16384 x 12288.
+  std::vector<std::uint8_t> hugeGrid =
+      testing::EncodeHeic(testing::PatternPhoto(63, 47), {.chroma = "420"});
+  const auto grid = std::search(hugeGrid.begin(), hugeGrid.end(), "idat", "idat" + 4);
+  ASSERT_NE(grid, hugeGrid.end());
+  const std::uint8_t canvas[] = {0x40, 0, 0x30, 0};
+  std::copy_n(canvas, 4, grid + 8);  // after version, flags, rows - 1 and columns - 1
   const struct {
     const char* name;
     const std::vector<std::uint8_t>& bytes;
     const char* named;
   } kFiles[] = {{"cut short", cut, "HEIF"},
+                {"grid canvas beyond its size", hugeGrid, "大きすぎる"},
                 {"AVIF", avif, "AVIF"},
                 {"no meta box", noMeta, "HEIF"},
                 {"huge size", hugeSize, "大きすぎます"},
