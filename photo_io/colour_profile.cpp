@@ -102,6 +102,15 @@ std::optional<Matrix> Inverse(const Matrix& m) {
   return inverse;
 }
 
+// The header's colour space and device class as numbers: a damaged header may hold any value,
+// beyond what the library's enumerations can represent.
+std::uint32_t ColourSpaceOf(cmsHPROFILE profile) {
+  return static_cast<std::uint32_t>(cmsGetColorSpace(profile));
+}
+std::uint32_t DeviceClassOf(cmsHPROFILE profile) {
+  return static_cast<std::uint32_t>(cmsGetDeviceClass(profile));
+}
+
 // The parts of a profile of three tone curves and a matrix: columns red, green, blue of the
 // colorants in the profile connection space (XYZ, D50), and the curves (owned by the profile).
 struct MatrixShaper {
@@ -112,7 +121,7 @@ struct MatrixShaper {
 // A profile the engine would convert by its matrix and curves: it has no table for the intent,
 // which the engine would take instead.
 std::optional<MatrixShaper> ReadMatrixShaper(cmsHPROFILE profile) {
-  if (cmsGetColorSpace(profile) != cmsSigRgbData || !cmsIsMatrixShaper(profile)) {
+  if (ColourSpaceOf(profile) != cmsSigRgbData || !cmsIsMatrixShaper(profile)) {
     return std::nullopt;
   }
   for (const cmsTagSignature table : {cmsSigAToB0Tag, cmsSigAToB1Tag, cmsSigAToB2Tag,
@@ -270,11 +279,11 @@ SrgbConversionPlan Unusable() { return {nullptr, true}; }
 SrgbConversionPlan PlanFor(Context& context, const Profile& profile, bool grey) {
   const Profile srgb(cmsCreate_sRGBProfileTHR(context.get()));
   if (!srgb) return Unusable();
-  const cmsProfileClassSignature kind = cmsGetDeviceClass(profile.get());
+  const std::uint32_t kind = DeviceClassOf(profile.get());
   if (kind != cmsSigInputClass && kind != cmsSigDisplayClass && kind != cmsSigColorSpaceClass) {
     return Unusable();
   }
-  const cmsColorSpaceSignature space = cmsGetColorSpace(profile.get());
+  const std::uint32_t space = ColourSpaceOf(profile.get());
   if (space == cmsSigGrayData) {
     if (!grey) return Unusable();
     auto conversion = GreyToSrgb(context.get(), profile.get(), srgb.get());

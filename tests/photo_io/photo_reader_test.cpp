@@ -76,6 +76,9 @@ std::vector<TaggedCase> TaggedCases() {
   const std::vector<std::uint8_t> greyProfile =
       testing::SavedProfile(cmsCreateGrayProfile(cmsD50_xyY(), gamma));
   cmsFreeToneCurve(gamma);
+  std::vector<std::uint8_t> unknownSpace = testing::DisplayP3Profile();
+  const std::uint8_t space[] = {0xAD, 0xB8, 0x00, 0x20};  // beyond every signature
+  std::copy_n(space, 4, unknownSpace.begin() + 16);
   return {
       {"Untagged", {}, Colours::kAsStored},
       {"Srgb", testing::SavedProfile(cmsCreate_sRGBProfile()), Colours::kAsStored},
@@ -87,6 +90,7 @@ std::vector<TaggedCase> TaggedCases() {
        Colours::kConverted},
       {"Damaged", std::vector<std::uint8_t>(600, 0x5A), Colours::kUnusable},
       {"CutShort", cut, Colours::kUnusable},
+      {"UnknownColourSpace", unknownSpace, Colours::kUnusable},
       {"GreyOnColour", greyProfile, Colours::kUnusable},
       {"GreyOnGrey", greyProfile, Colours::kConverted, File::kJpeg, true},
       {"HeicUntagged", {}, Colours::kAsStored, File::kHeic},
