@@ -112,35 +112,28 @@ struct LaneConstants;
 // 15-bit fraction m of W / 25500 (less than 2 units short, so the estimate q lies within 0.52 of
 // x), then settled exactly by twice the remainder, e = 2 d W - 51000 q, which lies within 16 bits
 // and so is formed from the low halves of the products: one step up or down follows when |e|
-// passes 25500, or meets it and u + q is odd. In an opaque lane of a bar position whose halves go
-// towards or away from the logo, e is first moved by 1 towards or away from the logo instead:
-// only a half meets 25500, and that then settles which way it goes.
+// passes 25500, or meets it and u + q is odd.
+// An opaque lane of a bar position whose halves go towards or away from the logo takes 2 W + 1 or
+// 2 W - 1 for 2 W. Its e, 510 (d P - 100 q), is a multiple of 510, and the change moves it by d,
+// less than half of that: only a half, |e| = 25500, is settled differently, and then by the sign
+// of d, that is towards or away from the logo, whatever the parity.
 struct LaneConstants {
   __m256i alphaWeight;    // 512 P: the high half of (A << 8) times it is 2 W = 2 P A
   __m256i quotientScale;  // floor(2^23 P / 25500): the high half of (A << 8) times it is m
   __m256i whole, half, one;
   __m256i opaqueWeight;  // 2 W of an opaque pixel, 510 P
-  __m256i towards;       // 1 when opaque halves go towards the logo, -1 when away from it
+  __m256i tilt;          // 1 when opaque halves go towards the logo, -1 when away from it
   bool directed;         // opaque halves go towards or away from the logo
 };
 
-// The lanes of an opaque pixel of a bar position whose halves are directed: `tilt`, 1 or -1 for
-// each, and `one`, 0 for each (1 elsewhere).
-struct OpaqueLanes {
-  __m256i tilt, one;
-};
-
-template <bool Directed>
 __attribute__((target("avx2"), always_inline)) inline __m256i MixSixteen(__m256i u, __m256i l,
                                                                          __m256i w2, __m256i m,
-                                                                         const OpaqueLanes& o,
                                                                          const LaneConstants& k) {
   const __m256i d = _mm256_sub_epi16(l, u);
   const __m256i q = _mm256_mulhrs_epi16(d, m);
-  __m256i e = _mm256_sub_epi16(_mm256_mullo_epi16(d, w2), _mm256_mullo_epi16(q, k.whole));
+  const __m256i e = _mm256_sub_epi16(_mm256_mullo_epi16(d, w2), _mm256_mullo_epi16(q, k.whole));
   const __m256i r = _mm256_add_epi16(u, q);
-  if constexpr (Directed) e = _mm256_add_epi16(e, _mm256_sign_epi16(o.tilt, d));
-  const __m256i odd = _mm256_and_si256(r, Directed ? o.one : k.one);
+  const __m256i odd = _mm256_and_si256(r, k.one);
   const __m256i step = _mm256_cmpgt_epi16(_mm256_add_epi16(_mm256_abs_epi16(e), odd), k.half);
   return _mm256_sub_epi16(r, _mm256_sign_epi16(step, e));
 }
@@ -178,16 +171,20 @@ __attribute__((target("avx2"))) inline __m256i Widen(const std::uint8_t* p) {
 }
 
 // One block of sixteen picture pixels: rows `out` and `nextOut` (or null) from the logo's bytes
-// and alphas at `logo` and `alpha` (16 or, doubled, 8 logo pixels; none read beyond them).
+// and alphas at `logo` and `alpha` (16 or, doubled, 8 logo pixels; none read beyond them). A block
+// the logo does not show through is left alone.
 template <int Shift, bool Directed>
 __attribute__((target("avx2"), always_inline)) inline void MixBlock(std::uint8_t* out,
                                                                     std::uint8_t* nextOut,
                                                                     const std::uint8_t* logo,
-                                                                    __m256i alphas,
+                                                                    const std::uint8_t* alpha,
                                                                     const LaneConstants& k) {
+  const __m128i a = Shift == 0 ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(alpha))
+                               : _mm_loadl_epi64(reinterpret_cast<const __m128i*>(alpha));
+  if (_mm_testz_si128(a, a)) return;
+  const __m256i alphas = _mm256_broadcastsi128_si256(a);
   const Spread& spread = kSpread[Shift];
   __m256i l[3], w[3], m[3];
-  OpaqueLanes o[3] = {};
 #pragma GCC unroll 3
   for (int v = 0; v < 3; ++v) {
     const __m256i high = _mm256_shuffle_epi8(alphas, Load32(spread.alpha[v]));
@@ -195,7 +192,7 @@ __attribute__((target("avx2"), always_inline)) inline void MixBlock(std::uint8_t
     m[v] = _mm256_mulhi_epu16(high, k.quotientScale);
     if constexpr (Directed) {
       const __m256i opaque = _mm256_cmpeq_epi16(w[v], k.opaqueWeight);
-      o[v] = {_mm256_and_si256(opaque, k.towards), _mm256_andnot_si256(opaque, k.one)};
+      w[v] = _mm256_add_epi16(w[v], _mm256_and_si256(opaque, k.tilt));
     }
     if constexpr (Shift == 0) {
       l[v] = Widen(logo + 16 * v);
@@ -209,8 +206,7 @@ __attribute__((target("avx2"), always_inline)) inline void MixBlock(std::uint8_t
     if (row == nullptr) continue;
     __m256i r[3];
 #pragma GCC unroll 3
-    for (int v = 0; v < 3; ++v)
-      r[v] = MixSixteen<Directed>(Widen(row + 16 * v), l[v], w[v], m[v], o[v], k);
+    for (int v = 0; v < 3; ++v) r[v] = MixSixteen(Widen(row + 16 * v), l[v], w[v], m[v], k);
     // The packs work within each 128-bit half; the permutes put the quarters back in order.
     const __m256i first = _mm256_permute4x64_epi64(_mm256_packus_epi16(r[0], r[1]), 0xD8);
     const __m256i last = _mm256_permute4x64_epi64(_mm256_packus_epi16(r[2], r[2]), 0xD8);
@@ -219,33 +215,17 @@ __attribute__((target("avx2"), always_inline)) inline void MixBlock(std::uint8_t
   }
 }
 
-// One block of sixteen picture pixels, skipped when the logo does not show through it.
-template <int Shift>
-__attribute__((target("avx2"), always_inline)) inline void MixBlockUnlessClear(
-    std::uint8_t* out, std::uint8_t* nextOut, const std::uint8_t* logo, const std::uint8_t* alpha,
-    const LaneConstants& k) {
-  const __m128i a = Shift == 0 ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(alpha))
-                               : _mm_loadl_epi64(reinterpret_cast<const __m128i*>(alpha));
-  if (_mm_testz_si128(a, a)) return;
-  const __m256i alphas = _mm256_broadcastsi128_si256(a);
-  if (k.directed && _mm_movemask_epi8(_mm_cmpeq_epi8(a, _mm_set1_epi8(-1))) != 0) {
-    MixBlock<Shift, true>(out, nextOut, logo, alphas, k);
-  } else {
-    MixBlock<Shift, false>(out, nextOut, logo, alphas, k);
-  }
-}
-
 std::uint8_t* PixelAt(std::uint8_t* row, std::int64_t x) { return row ? row + 3 * x : nullptr; }
 
 // The picture row part [x, end) in blocks; the last few pixels through a block of copies, the
 // logo pixels it lacks see-through.
-template <int Shift>
+template <int Shift, bool Directed>
 __attribute__((target("avx2"))) void MixBlocksAvx2(const RowJob& job, std::int64_t x,
                                                    std::int64_t end, const LaneConstants& k) {
   for (; x + 16 <= end; x += 16) {
     const std::int64_t column = (x - job.left) >> Shift;
-    MixBlockUnlessClear<Shift>(PixelAt(job.out, x), PixelAt(job.nextOut, x), job.logo + 3 * column,
-                               job.alpha + column, k);
+    MixBlock<Shift, Directed>(PixelAt(job.out, x), PixelAt(job.nextOut, x), job.logo + 3 * column,
+                              job.alpha + column, k);
   }
   if (x == end) return;
   const auto pixelBytes = static_cast<std::size_t>(3 * (end - x));
@@ -258,7 +238,7 @@ __attribute__((target("avx2"))) void MixBlocksAvx2(const RowJob& job, std::int64
   for (int i = 0; i < 2; ++i) {
     if (picture[i] != nullptr) std::memcpy(rows[i], picture[i], pixelBytes);
   }
-  MixBlockUnlessClear<Shift>(rows[0], picture[1] != nullptr ? rows[1] : nullptr, logo, alpha, k);
+  MixBlock<Shift, Directed>(rows[0], picture[1] != nullptr ? rows[1] : nullptr, logo, alpha, k);
   for (int i = 0; i < 2; ++i) {
     if (picture[i] != nullptr) std::memcpy(picture[i], rows[i], pixelBytes);
   }
@@ -271,7 +251,7 @@ __attribute__((target("avx2"))) void SetLaneConstants(LaneConstants& k, const Mi
   k.half = _mm256_set1_epi16(kWhole);
   k.one = _mm256_set1_epi16(1);
   k.opaqueWeight = _mm256_set1_epi16(static_cast<short>(2 * mix.opaqueWeight));
-  k.towards = _mm256_set1_epi16(mix.halves == OpaqueHalves::kTowardsLogo ? 1 : -1);
+  k.tilt = _mm256_set1_epi16(mix.halves == OpaqueHalves::kTowardsLogo ? 1 : -1);
   k.directed =
       mix.halves == OpaqueHalves::kTowardsLogo || mix.halves == OpaqueHalves::kAwayFromLogo;
 }
@@ -286,10 +266,13 @@ void MixPictureRow(const RowJob& job, std::int64_t x, std::int64_t end,
   if (job.shift == 1 && ((x - job.left) & 1) != 0 && x < end) job.Pixel(x++);
 #if defined(__x86_64__)
   if (lanes != nullptr) {
+    const bool directed = lanes->directed;
     if (job.shift == 0) {
-      MixBlocksAvx2<0>(job, x, end, *lanes);
+      directed ? MixBlocksAvx2<0, true>(job, x, end, *lanes)
+               : MixBlocksAvx2<0, false>(job, x, end, *lanes);
     } else {
-      MixBlocksAvx2<1>(job, x, end, *lanes);
+      directed ? MixBlocksAvx2<1, true>(job, x, end, *lanes)
+               : MixBlocksAvx2<1, false>(job, x, end, *lanes);
     }
     return;
   }
